@@ -1,0 +1,38 @@
+# Test helpers. GoogleTest comes from the system natively and is built from Debian's
+# sources (/usr/src/googletest) for the Windows targets. Windows test programs run
+# through CMAKE_CROSSCOMPILING_EMULATOR, a wrapper that owns a Wine prefix in the
+# build folder, so ctest runs them like native ones.
+
+if(NOT KQ_BUILD_TESTS)
+  return()
+endif()
+
+if(WIN32)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+  set(KQ_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
+                 @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+# kq_add_test(NAME <name> SOURCES <files...> [LIBS <targets...>])
+# One test program, one CTest entry. The test runs in its own scratch folder under
+# the build tree, so tests that write files never touch each other or the sources.
+function(kq_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gtest)
+  if(KQ_RUN_TESTS)
+    set(work ${CMAKE_BINARY_DIR}/testwork/${T_NAME})
+    file(MAKE_DIRECTORY ${work})
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${work})
+    set_tests_properties(${T_NAME} PROPERTIES
+      ENVIRONMENT "KQ_SOURCE_DIR=${CMAKE_SOURCE_DIR};KQ_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+  endif()
+endfunction()

@@ -1,0 +1,256 @@
+#include "net/Loader.h"
+
+#include "net/ErrorPage.h"
+#include "net/WinHandle.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+const char PATCH_LOG_NAME[] = "ZVPatchLog.txt";
+
+namespace {
+
+// INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT
+// | INTERNET_FLAG_NO_COOKIES: always from the server, nothing cached, no redirects.
+const DWORD kRequestFlags = 0x84280000;
+const DWORD kNoTimeLimit = 0xFFFFFFFF;
+const DWORD kTransferTimeoutMs = 100000;
+const int kDefaultPort = 80;
+
+// The current Windows error code, or fallback when the failing call left none.
+int LastErrorOr(int fallback) {
+  DWORD code = GetLastError();
+  return code ? static_cast<int>(code) : fallback;
+}
+
+void SetRequestTimeouts(HINTERNET request) {
+  DWORD connect = kNoTimeLimit;
+  DWORD receive = kTransferTimeoutMs;
+  DWORD send = kTransferTimeoutMs;
+  InternetSetOptionA(request, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
+  InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+  InternetSetOptionA(request, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof(send));
+}
+
+int SendRequest(HINTERNET request) {
+  if (HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return LOADER_OK;
+  return LastErrorOr(LOADER_ERR_UNSPECIFIED);
+}
+
+// Reads a decimal length after optional white space; digits end at the first other
+// character. False when the value does not fit 32 bits.
+bool ParseLength(const char* text, unsigned* length) {
+  while (*text == ' ' || *text == '\t') ++text;
+  uint64_t value = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    value = value * 10 + static_cast<unsigned>(*text - '0');
+    if (value > 0xFFFFFFFFu) return false;
+  }
+  *length = static_cast<unsigned>(value);
+  return true;
+}
+
+// The announced content length; 0 when absent. False when it does not fit 32 bits.
+bool QueryContentLength(HINTERNET request, unsigned* length) {
+  char text[32] = {};
+  DWORD textSize = sizeof(text);
+  HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &textSize, nullptr);
+  return ParseLength(text, length);
+}
+
+// True when the answer's content type marks it as a web page rather than a file.
+bool IsWebPageAnswer(HINTERNET request) {
+  char type[128] = {};
+  DWORD typeSize = sizeof(type);
+  if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_TYPE, type, &typeSize, nullptr)) return false;
+  return std::strncmp(type, "text/html", 9) == 0 || std::strncmp(type, "application/xml", 15) == 0;
+}
+
+struct Chunk {
+  int result;              // 0, or the code that ends the transfer
+  DWORD size;              // bytes read into the target
+  const char* failedCall;  // the WinINet call that failed, for the patch log
+};
+
+// Reads what is waiting, at most limit bytes, into target; stops first when the
+// status word is non-zero.
+Chunk ReadChunk(HINTERNET request, char* target, DWORD limit, const int* status) {
+  if (*status) return {LOADER_CANCELLED, 0, nullptr};
+  DWORD waiting = 0;
+  if (!InternetQueryDataAvailable(request, &waiting, 0, 0)) {
+    return {LastErrorOr(LOADER_ERR_UNSPECIFIED), 0, "InternetQueryDataAvailable"};
+  }
+  if (*status) return {LOADER_CANCELLED, 0, nullptr};
+  DWORD received = 0;
+  if (!InternetReadFile(request, target, std::min(waiting, limit), &received)) {
+    return {LastErrorOr(LOADER_ERR_UNSPECIFIED), 0, "InternetReadFile"};
+  }
+  return {LOADER_OK, received, nullptr};
+}
+
+// Hands the progress to the callback while the status is 0 and stores its answer.
+// True when the callback asked to stop at once.
+bool ReportProgress(LoaderCallback callback, int* status, unsigned length, unsigned received, const char* name) {
+  if (callback && *status == LOADER_STATUS_RUNNING) *status = callback(length, received, name);
+  return *status == LOADER_STATUS_ABORT;
+}
+
+int WriteAll(HANDLE file, const char* bytes, DWORD count) {
+  DWORD written = 0;
+  if (WriteFile(file, bytes, count, &written, nullptr) && written == count) return LOADER_OK;
+  return LastErrorOr(LOADER_ERR_UNSPECIFIED);
+}
+
+}  // namespace
+
+Loader::Loader() : m_host(), m_port(kDefaultPort) {}
+
+Loader::~Loader() { Disconnect(); }
+
+int Loader::Connect(const char* host, int port) {
+  Disconnect();
+  if (port < 0 || port > 65535) return ERROR_INVALID_PARAMETER;
+  if (port == 0) port = kDefaultPort;
+  m_internet.Reset(InternetOpenA(nullptr, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  if (!m_internet) return LastErrorOr(LOADER_ERR_UNSPECIFIED);
+  m_connection.Reset(InternetConnectA(m_internet.Get(), host, static_cast<INTERNET_PORT>(port), nullptr, nullptr,
+                                      INTERNET_SERVICE_HTTP, 0, 0));
+  if (!m_connection) {
+    int result = LastErrorOr(LOADER_ERR_UNSPECIFIED);
+    Disconnect();
+    return result;
+  }
+  lstrcpynA(m_host, host, sizeof(m_host));
+  m_port = port;
+  return LOADER_OK;
+}
+
+void Loader::Disconnect() {
+  m_connection.Reset();
+  m_internet.Reset();
+}
+
+int Loader::OpenRequest(const char* path, InternetHandle& request) {
+  request.Reset(HttpOpenRequestA(m_connection.Get(), "GET", path, "HTTP/1.0", nullptr, nullptr, kRequestFlags, 0));
+  if (!request) return LastErrorOr(LOADER_ERR_UNSPECIFIED);
+  SetRequestTimeouts(request.Get());
+  return LOADER_OK;
+}
+
+int Loader::DownloadToMemory(const char* path, LoaderCallback callback, int* status, const char* userData,
+                             char** block, unsigned* size) {
+  if (*status) return LOADER_CANCELLED;
+  InternetHandle request;
+  int result = OpenRequest(path, request);
+  if (result) return result;
+  if ((result = SendRequest(request.Get()))) return result;
+  unsigned length = 0;
+  if (!QueryContentLength(request.Get(), &length) || length > LOADER_MEMORY_LIMIT) return LOADER_ERR_TOO_LARGE;
+  if (length == 0) return LastErrorOr(LOADER_ERR_NO_LENGTH);
+
+  *size = length;
+  char* data = static_cast<char*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, length + 1));
+  if (!data) return LastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
+  *block = data;
+  result = ReceiveIntoBlock(request.Get(), length, callback, status, userData, data);
+  if (IsKnownErrorPage(data, *size)) {
+    *size = 0;
+    result = LOADER_ERROR_PAGE;
+  }
+  return result;
+}
+
+int Loader::ReceiveIntoBlock(HINTERNET request, unsigned length, LoaderCallback callback, int* status,
+                             const char* userData, char* block) {
+  unsigned received = 0;
+  while (received < length) {
+    Chunk chunk = ReadChunk(request, block + received, length - received, status);
+    if (chunk.result) return chunk.result;
+    if (chunk.size == 0) return LOADER_ERR_INCOMPLETE;
+    received += chunk.size;
+    if (ReportProgress(callback, status, length, received, userData)) return LOADER_CANCELLED;
+  }
+  return LOADER_OK;
+}
+
+int Loader::DownloadToFile(const char* path, LoaderCallback callback, int* status, const char* localName,
+                           unsigned* size) {
+  if (*status) return LOADER_CANCELLED;
+  // One byte more than a read can fill, always zero, ends the text of a logged page.
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[LOADER_TRANSFER_BUFFER_SIZE + 1]());
+  if (!buffer) return ERROR_NOT_ENOUGH_MEMORY;
+  *size = 0;
+  unsigned length = 0;
+  int result = ReceiveFile(path, callback, status, localName, buffer.get(), &length);
+  *size = length;
+  return result;
+}
+
+int Loader::ReceiveFile(const char* path, LoaderCallback callback, int* status, const char* localName, char* buffer,
+                        unsigned* length) {
+  InternetHandle request;
+  int result = OpenRequest(path, request);
+  if (result) {
+    WriteLog("HttpOpenRequest");
+    return result;
+  }
+  if ((result = SendRequest(request.Get()))) return result;
+  if (!QueryContentLength(request.Get(), length)) return LOADER_ERR_TOO_LARGE;
+  if (*length == 0) {
+    result = LastErrorOr(LOADER_ERR_NO_LENGTH);
+    WriteLog("fileSize == 0");
+    return result;
+  }
+
+  WinHandle file(CreateFileA(localName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    result = LastErrorOr(LOADER_ERR_UNSPECIFIED);
+    WriteLog("CreateFile Error");
+    return result;
+  }
+  result = ReceiveIntoFile(request.Get(), file.Get(), *length, callback, status, localName, buffer);
+  file.Reset();
+  if (result == LOADER_OK && *status == LOADER_STATUS_COMPLETE) LogWebPage(request.Get(), status, buffer);
+  return result;
+}
+
+int Loader::ReceiveIntoFile(HINTERNET request, HANDLE file, unsigned length, LoaderCallback callback, int* status,
+                            const char* localName, char* buffer) {
+  unsigned received = 0;
+  while (received < length) {
+    Chunk chunk = ReadChunk(request, buffer, std::min(length - received, LOADER_TRANSFER_BUFFER_SIZE), status);
+    if (chunk.result) {
+      if (chunk.failedCall) WriteLog(chunk.failedCall);
+      return chunk.result;
+    }
+    if (chunk.size == 0) return LOADER_ERR_INCOMPLETE;
+    int written = WriteAll(file, buffer, chunk.size);
+    if (written) return written;
+    received += chunk.size;
+    if (ReportProgress(callback, status, length, received, localName)) return LOADER_CANCELLED;
+  }
+  return LOADER_OK;
+}
+
+// A complete answer that is a web page instead of the file: its text (the last chunk
+// read) goes to the log and the status tells the caller.
+void Loader::LogWebPage(HINTERNET request, int* status, const char* buffer) {
+  if (!IsWebPageAnswer(request)) return;
+  WriteLog(buffer);
+  *status = LOADER_STATUS_WEB_PAGE;
+}
+
+int Loader::ClearLog() { return DeleteFileA(PATCH_LOG_NAME); }
+
+int Loader::WriteLog(const char* text) {
+  // Binary mode: every line ends with a single line feed, whatever the runtime's default.
+  FILE* log = std::fopen(PATCH_LOG_NAME, "a+b");
+  if (!log) return 0;
+  bool written = std::fprintf(log, "%s\n", text) >= 0;
+  bool closed = std::fclose(log) == 0;
+  return written && closed ? 1 : 0;
+}

@@ -1,0 +1,296 @@
+#include "patch/Patcher.h"
+
+#include "net/GlobalBlock.h"
+#include "net/WinHandle.h"
+#include "patch/AuthPatchProcess.h"
+#include "patch/DownloadServer.h"
+#include "patch/VersionFile.h"
+
+#include <mmsystem.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <new>
+#include <vector>
+
+cPatcher* g_pPatchEngine = nullptr;
+
+namespace {
+
+const char kBoxCaption[] = "KQ Patcher";
+// The record fetch is tried once and then up to this many times more; the answer of
+// the last retry is never used.
+const int kRecordRetries = 10;
+const DWORD kDownloadTextIntervalMs = 100;
+
+}  // namespace
+
+cPatcher::cPatcher(cPatchWindow* window) : m_window(window), m_host(), m_port(DOWNLOAD_SERVER.port) {
+  lstrcpynA(m_host, DOWNLOAD_SERVER.host, sizeof(m_host));
+}
+
+cPatcher::~cPatcher() {
+  if (m_loader) m_loader->Disconnect();
+  if (g_pPatchEngine == this) g_pPatchEngine = nullptr;
+}
+
+bool cPatcher::Init(HWND hwnd, HINSTANCE instance) {
+  m_hwnd = hwnd;
+  m_instance = instance;
+  m_loader.reset(new (std::nothrow) Loader);
+  if (!m_loader) {
+    ShowMessageBox(hwnd, "LOADER Memory allocation Fail", "Error", MB_OK | MB_ICONERROR);
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  }
+  g_pPatchEngine = this;
+  m_lastTextTime = timeGetTime();
+  return m_loader != nullptr;
+}
+
+void cPatcher::SetDownloadServer(const char* host, int port) {
+  std::lock_guard<std::mutex> lock(m_serverLock);
+  lstrcpynA(m_host, host, sizeof(m_host));
+  m_port = port;
+}
+
+void cPatcher::Cancel() {
+  m_cancel = true;
+  m_window = nullptr;
+}
+
+int cPatcher::Run() {
+  if (!m_loader) return 0;
+  if (!WaitForAuthPatch()) {
+    PostError(PATCH_ERR_INIT);
+    return 0;
+  }
+  m_loader->Disconnect();
+  if (!m_instance) {
+    ErrorBox(kBoxCaption, "Instance Initialize  Error.");
+    PostError(PATCH_ERR_INIT);
+    return 0;
+  }
+  m_loader->ClearLog();
+
+  char local[VERSION_LENGTH + 1] = {};
+  if (!ReadVersionFile(VERSION_FILE_NAME, VERSION_LENGTH, local)) {
+    PostError(PATCH_ERR_READ_VERSION);
+    return Finish();
+  }
+  ShowVersion(local);
+  if (ConnectLoader() != LOADER_OK) {
+    PostError(PATCH_ERR_CONNECT);
+    return Finish();
+  }
+  SetStep(PATCH_STEP_VERSION, 0);
+
+  ServerRecord record;
+  switch (FetchServerRecord(local, &record)) {
+    case RECORD_OK:
+      break;
+    case RECORD_UNUSABLE:
+      PostError(PATCH_ERR_SERVER_VERSION);
+      return Finish();
+    case RECORD_RECONNECT_FAILED:
+      PostError(PATCH_ERR_CONNECT);
+      return Stop();
+    case RECORD_CANCELLED:
+      return Stop();
+  }
+
+  switch (DecideVersion(local, record)) {
+    case VERSION_PREFIX_DIFFERS:
+    case VERSION_SERVER_OLDER:
+      PostError(PATCH_ERR_SERVER_VERSION);
+      return Finish();
+    case VERSION_TOO_OLD:
+      PostError(PATCH_ERR_TOO_OLD);
+      return Finish();
+    case VERSION_UP_TO_DATE:
+      UpdatePackFiles();
+      SetStep(PATCH_STEP_DONE, 0);
+      return Finish();
+    case VERSION_PATCH_DUE:
+      break;
+  }
+
+  char archiveName[260] = {};
+  if (!DownloadArchive(local, archiveName, sizeof(archiveName))) return Finish();
+  return ApplyArchive(archiveName, local, record);
+}
+
+// Waits without a time limit while the external patcher runs. False when the
+// process list cannot be read.
+bool cPatcher::WaitForAuthPatch() {
+  WinHandle process;
+  if (!FindAuthPatchProcess(process)) return false;
+  if (process) WaitForSingleObject(process.Get(), INFINITE);
+  return true;
+}
+
+int cPatcher::ConnectLoader() {
+  char host[sizeof(m_host)];
+  int port;
+  {
+    std::lock_guard<std::mutex> lock(m_serverLock);
+    lstrcpynA(host, m_host, sizeof(host));
+    port = m_port;
+  }
+  return m_loader->Connect(host, port);
+}
+
+int cPatcher::FetchRecordOnce(const char* path, GlobalBlock& block, unsigned* size) {
+  int status = LOADER_STATUS_RUNNING;
+  *size = 0;
+  return m_loader->DownloadToMemory(path, nullptr, &status, nullptr, block.Receive(), size);
+}
+
+// Fetches the server record, reconnecting before each retry.
+cPatcher::RecordFetch cPatcher::FetchServerRecord(const char* local, ServerRecord* record) {
+  char path[260] = {};
+  MakeRecordPath(local, path, sizeof(path));
+  GlobalBlock block;
+  unsigned size = 0;
+  int result = FetchRecordOnce(path, block, &size);
+  for (int retries = 0; result != LOADER_OK;) {
+    if (ConnectLoader() != LOADER_OK) return RECORD_RECONNECT_FAILED;
+    result = FetchRecordOnce(path, block, &size);
+    if (++retries > kRecordRetries) return RECORD_UNUSABLE;
+    if (m_cancel) return RECORD_CANCELLED;
+  }
+  return ParseServerRecord(block.Get(), size, record) ? RECORD_OK : RECORD_UNUSABLE;
+}
+
+// Transfers the archive named after local into archiveName; returns the final status,
+// or LOADER_STATUS_RUNNING for any transfer that failed.
+int cPatcher::TransferArchive(const char* local, char* archiveName, size_t archiveNameSize) {
+  char path[260] = {};
+  MakeArchivePath(local, path, sizeof(path));
+  MakeArchiveName(local, archiveName, archiveNameSize);
+  int status = LOADER_STATUS_RUNNING;
+  unsigned size = 0;
+  int result = m_loader->DownloadToFile(path, DownloadCallback, &status, archiveName, &size);
+  return result == LOADER_OK ? status : LOADER_STATUS_RUNNING;
+}
+
+// Downloads the archive for local, falling back once to the full archive when the
+// server answered with a web page. On failure posts PATCH_ERR_DOWNLOAD and logs why.
+bool cPatcher::DownloadArchive(char* local, char* archiveName, size_t archiveNameSize) {
+  SetStep(PATCH_STEP_DOWNLOAD, 0);
+  int status = TransferArchive(local, archiveName, archiveNameSize);
+  if (status == LOADER_STATUS_WEB_PAGE) {
+    MakeFullArchiveVersion(local);
+    if (TransferArchive(local, archiveName, archiveNameSize) == LOADER_STATUS_COMPLETE) return true;
+    PostError(PATCH_ERR_DOWNLOAD);
+    m_loader->WriteLog("01");
+    return false;
+  }
+  if (status == LOADER_STATUS_COMPLETE) return true;
+  PostError(PATCH_ERR_DOWNLOAD);
+  m_loader->WriteLog("02");
+  return false;
+}
+
+int cPatcher::ApplyArchive(const char* archiveName, const char* local, const ServerRecord& record) {
+  if (!ExtractPatch(archiveName)) {
+    PostError(PATCH_ERR_EXTRACT);
+    return Finish();
+  }
+  DeleteFileA(archiveName);
+  if (m_cancel) return Stop();
+  if (!UpdatePackFiles()) {
+    PostError(PATCH_ERR_PACK);
+    return Finish();
+  }
+  if (m_cancel) return Stop();
+  char recordName[260] = {};
+  MakeRecordName(local, recordName, sizeof(recordName));
+  if (!ReplaceVersionFile(recordName)) {
+    PostError(PATCH_ERR_WRITE_VERSION);
+    return Finish();
+  }
+  ShowNewVersion(record.version);
+  SetStep(PATCH_STEP_DONE, 0);
+  return Finish();
+}
+
+bool cPatcher::ExtractPatch(const char*) { return false; }
+
+bool cPatcher::UpdatePackFiles() { return false; }
+
+int WINAPI cPatcher::DownloadCallback(unsigned total, unsigned done, const char* name) {
+  cPatcher* engine = g_pPatchEngine;
+  return engine ? engine->ReportDownload(total, done, name) : LOADER_STATUS_ABORT;
+}
+
+int cPatcher::ReportDownload(unsigned total, unsigned done, const char* name) {
+  if (m_cancel) return LOADER_STATUS_ABORT;
+  SetStep(PATCH_STEP_DOWNLOAD, total);
+  SetProgress(name, done);
+  if (done == total) {
+    UpdateDownloadText(0, 0, nullptr);
+    return LOADER_STATUS_COMPLETE;
+  }
+  UpdateDownloadText(total, done, name);
+  return LOADER_STATUS_RUNNING;
+}
+
+void cPatcher::SetStep(int step, unsigned total) {
+  if (cPatchWindow* window = m_window) window->SetPatchStep(step, total);
+}
+
+void cPatcher::SetProgress(const char* name, unsigned value) {
+  if (cPatchWindow* window = m_window) window->SetPatchProgress(name, value);
+}
+
+void cPatcher::UpdateDownloadText(unsigned total, unsigned done, const char* name) {
+  DWORD now = timeGetTime();
+  bool due = now - m_lastTextTime > kDownloadTextIntervalMs;
+  if (due) m_lastTextTime = now;
+  if (!due && total != 0) return;
+  if (cPatchWindow* window = m_window) window->SetDownloadText(total, done, name);
+}
+
+void cPatcher::ErrorBox(const char* title, const char* format, ...) {
+  if (m_cancel) return;
+  va_list args;
+  va_start(args, format);
+  int length = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  if (length < 0) return;
+  std::vector<char> text(static_cast<size_t>(length) + 1);
+  va_start(args, format);
+  std::vsnprintf(text.data(), text.size(), format, args);
+  va_end(args);
+  ShowMessageBox(nullptr, text.data(), title, MB_OK | MB_ICONERROR);
+}
+
+void cPatcher::ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
+  MessageBoxA(owner, text, caption, type);
+}
+
+void cPatcher::ShowVersion(const char* version) {
+  if (cPatchWindow* window = m_window) window->SetVersionText(version);
+}
+
+void cPatcher::ShowNewVersion(const char* version) {
+  if (cPatchWindow* window = m_window) {
+    window->SetVersionText(version);
+    window->RedrawVersionArea();
+  }
+}
+
+void cPatcher::PostError(PatchError code) { PostMessageA(m_hwnd, WM_PATCH_ERROR, static_cast<WPARAM>(code), 0); }
+
+// The end of a run: tells a still attached window, unless the run was cancelled.
+int cPatcher::Finish() {
+  cPatchWindow* window = m_window;
+  if (window && !m_cancel) window->OnPatchFinished(true);
+  return 0;
+}
+
+// The end of a run that the window is not told about.
+int cPatcher::Stop() {
+  m_stoppable = true;
+  return 0;
+}

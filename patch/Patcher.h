@@ -1,0 +1,105 @@
+// The patch engine: one per launcher run, owned by the main window. Its worker thread
+// runs Run once: wait for the external patcher, read the local version, fetch the
+// server's version record, decide, download the archive, apply it and replace the
+// version file. Progress goes to the window through cPatchWindow; every error is
+// posted to the window handle as WM_PATCH_ERROR with a PatchError code.
+//
+// Threads: the window's thread constructs, calls Init, Cancel, IsAlive and destroys;
+// the worker runs Run and the callbacks. Cancel sets the cancel flag before it
+// detaches the window, and the worker reads the window pointer once per notification.
+#pragma once
+
+#include "net/Loader.h"
+#include "patch/PatchMessages.h"
+#include "patch/PatchWindow.h"
+#include "patch/VersionRules.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+
+class GlobalBlock;
+
+class cPatcher {
+public:
+  explicit cPatcher(cPatchWindow* window);
+  virtual ~cPatcher();
+  cPatcher(const cPatcher&) = delete;
+  cPatcher& operator=(const cPatcher&) = delete;
+
+  // Stores the error window and the instance, creates the loader and makes this the
+  // process-wide engine. Without a loader it tells the user, posts WM_CLOSE to hwnd
+  // and returns false; Run then does nothing.
+  bool Init(HWND hwnd, HINSTANCE instance);
+  // The worker's body; returns 0.
+  int Run();
+  // Window thread: stops the run at its next check and detaches the window.
+  void Cancel();
+  bool IsAlive() const { return !m_cancel; }
+  bool IsStoppable() const { return m_stoppable; }
+
+  void SetStep(int step, unsigned total);
+  void SetProgress(const char* name, unsigned value);
+  // Forwards the download text at most once per 100 ms; a total of 0 (clearing the
+  // text) always goes through.
+  void UpdateDownloadText(unsigned total, unsigned done, const char* name);
+  // Shows a formatted error box without owner, unless the run was cancelled.
+  void ErrorBox(const char* title, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+  // Progress callback of the archive transfer; reaches the engine through
+  // g_pPatchEngine. Returns the transfer's new status.
+  static int WINAPI DownloadCallback(unsigned total, unsigned done, const char* name);
+
+  // For tests: the server that the next connection goes to (the build's download
+  // server by default). May be called while a run is going on.
+  void SetDownloadServer(const char* host, int port);
+
+protected:
+  // --- Archive application: the next step of the engine -------------------------
+  // ExtractPatch unpacks the downloaded archive into the game folder and
+  // UpdatePackFiles folds staging folders into the pack files. Neither is built yet:
+  // both report failure, so a run that has downloaded an archive ends with
+  // PATCH_ERR_EXTRACT (the archive stays in the game folder, the version file is
+  // untouched), and an up-to-date run, which ignores the pack update's result,
+  // finishes as before.
+  virtual bool ExtractPatch(const char* archiveName);
+  virtual bool UpdatePackFiles();
+
+  // Shows a message box; tests replace it so that no box waits for a user.
+  virtual void ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type);
+
+private:
+  enum RecordFetch { RECORD_OK, RECORD_UNUSABLE, RECORD_RECONNECT_FAILED, RECORD_CANCELLED };
+
+  bool WaitForAuthPatch();
+  int ConnectLoader();
+  int FetchRecordOnce(const char* path, GlobalBlock& block, unsigned* size);
+  RecordFetch FetchServerRecord(const char* local, ServerRecord* record);
+  int TransferArchive(const char* local, char* archiveName, size_t archiveNameSize);
+  bool DownloadArchive(char* local, char* archiveName, size_t archiveNameSize);
+  int ApplyArchive(const char* archiveName, const char* local, const ServerRecord& record);
+  int ReportDownload(unsigned total, unsigned done, const char* name);
+  void ShowVersion(const char* version);
+  void ShowNewVersion(const char* version);
+  void PostError(PatchError code);
+  int Finish();
+  int Stop();
+
+  std::atomic<cPatchWindow*> m_window;
+  HWND m_hwnd = nullptr;
+  HINSTANCE m_instance = nullptr;
+  std::atomic<bool> m_cancel{false};
+  std::atomic<bool> m_stoppable{true};
+  std::unique_ptr<Loader> m_loader;
+  DWORD m_lastTextTime = 0;
+
+  std::mutex m_serverLock;
+  char m_host[1024];
+  int m_port;
+};
+
+// The engine that the plain progress callbacks report to; set by Init.
+extern cPatcher* g_pPatchEngine;

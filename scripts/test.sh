@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Everything CI does, on a fresh Debian 12 machine or a prepared one: installs what is
+# missing, builds the native (sanitized), win64, win32 and fuzz presets, runs every
+# native test, every Windows test under Wine (windows on a private Xvfb server), and a
+# short run of every fuzz target. Exits non-zero on the first failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+FUZZ_SECONDS="${KQ_FUZZ_SECONDS:-60}"
+JOBS="${KQ_JOBS:-$(nproc)}"
+
+step() { printf '\n=== %s\n' "$*"; }
+
+step "set-up"
+bash scripts/setup-debian.sh
+
+for preset in native win64 win32 fuzz; do
+  step "configure and build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$JOBS"
+done
+
+step "native tests"
+(cd build/native && ctest --output-on-failure -j "$JOBS")
+
+step "Windows tests under Wine"
+source scripts/xvfb.sh
+start_xvfb
+trap stop_xvfb EXIT
+(cd build/win64 && ctest --output-on-failure -j "$JOBS")
+
+step "fuzz targets (${FUZZ_SECONDS} s each)"
+bash scripts/run-fuzzers.sh build/fuzz "$FUZZ_SECONDS"
+
+step "all tests passed"

@@ -1,0 +1,62 @@
+// Writes a patch archive: local headers and data (deflated, or stored when deflate
+// does not make an entry smaller), then the central directory, scrambled with the
+// header key table unless plain output is asked for, and the end record. No zip64:
+// entries, sizes and offsets must fit the classic 16- and 32-bit fields.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "zip/ZipFile.h"
+
+class CZipWriter {
+ public:
+  CZipWriter() = default;
+  ~CZipWriter();
+  CZipWriter(const CZipWriter&) = delete;
+  CZipWriter& operator=(const CZipWriter&) = delete;
+
+  // Creates (or truncates) the archive file.
+  bool Create(const std::string& path, bool scrambled);
+  // Adds a folder entry; name uses "/" and ends with it.
+  bool AddFolder(const std::string& name, uint32_t attributes, time_t modified);
+  // Adds the file at diskPath under name ("/" separators).
+  bool AddFile(const std::string& diskPath, const std::string& name, uint32_t attributes, time_t modified);
+  // Writes the central directory and the end record and closes the archive.
+  bool Finish();
+  // Closes and deletes an unfinished archive.
+  void Abandon();
+
+  // What went wrong, for the error line.
+  const std::string& GetError() const { return m_szError; }
+
+ private:
+  struct Entry {
+    std::string name;  // as stored
+    uint16_t method = 0;
+    uint16_t dosTime = 0;
+    uint16_t dosDate = 0;
+    uint32_t crc = 0;
+    uint32_t compressedSize = 0;
+    uint32_t size = 0;
+    uint32_t attributes = 0;
+    uint32_t offset = 0;
+  };
+
+  bool Fail(const std::string& reason);
+  bool StartEntry(Entry& entry, const std::string& name, uint32_t attributes, time_t modified);
+  bool WriteLocalHeader(const Entry& entry);
+  bool WriteDeflated(CZipFile& source, Entry& entry, bool& shrank);
+  bool WriteStored(CZipFile& source, Entry& entry);
+  bool WriteCentralHeader(const Entry& entry);
+
+  CZipFile m_file;
+  std::string m_szPath;
+  std::string m_szError;
+  bool m_bScrambled = true;
+  bool m_bOpen = false;
+  int64_t m_iPosition = 0;
+  std::vector<Entry> m_entries;
+};
