@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job on sample data: installs what is missing, builds every target, makes
-# the sample game folder, packs
-# it into a patch archive with the publisher's tool, checks the archive,
+# the sample game folder and skin, checks the skin with the launcher's reader, packs
+# the game folder into a patch archive with the publisher's tool, checks the archive,
 # and unpacks it with the Windows build under Wine, the way the launcher will.
 # Prints where the results are.
 set -euo pipefail
@@ -19,6 +19,10 @@ done
 rm -rf "$out"
 mkdir -p "$out"
 python3 sample/make-game-folder.py "$out/game" --version 100
+python3 sample/make-skin.py "$out/skin"
+
+echo "== checking the sample skin with the launcher's own skin reader"
+"$root/build/native/bin/kqskin" check "$out/skin/Image/Autopatch/KR"
 
 kqpack="$root/build/native/bin/kqpack"
 echo "== packing the sample game folder"
@@ -33,3 +37,4 @@ echo
 echo "archive:          $out/KQZV00000000.kqp ($(stat -c %s "$out/KQZV00000000.kqp") bytes)"
 echo "sample folder:    $out/game"
 echo "unpacked (Wine):  $out/unpacked"
+echo "sample skin:      $out/skin/Image/Autopatch/KR"

@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# kqskin_test.sh PYTHON MAKE_SKIN KQSKIN [RUNNER...]
+# kqskin on the generated sample skin: "check" passes with a line per component,
+# broken copies fail with "FILE:LINE: reason", and "image" writes a BMP that
+# ImageMagick (when present) reads as the same picture as the TGA. RUNNER, when
+# given, runs the tool (the Wine runner of a Windows build).
+set -uo pipefail
+python=$1
+make_skin=$2
+kqskin=("${@:4}" "$3")
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# Runs the tool; sets out, err (line ends as LF) and rc.
+run() {
+  "${kqskin[@]}" "$@" >out.txt 2>err.txt
+  rc=$?
+  out=$(tr -d '\r' <out.txt)
+  err=$(tr -d '\r' <err.txt)
+}
+
+expect_failure() {  # NAME EXPECTED_STDERR_LINE
+  if [ "$rc" -ne 1 ]; then
+    fail "$1: exit status $rc, expected 1 (stderr: $err)"
+  elif [ "$err" != "$2" ]; then
+    fail "$1: stderr was [$err], expected [$2]"
+  fi
+}
+
+rm -rf sample sample2 broken ./*.bmp ./*.png
+"$python" "$make_skin" sample || { echo "FAIL: make-skin.py" >&2; exit 1; }
+"$python" "$make_skin" sample2
+diff -r sample sample2 >/dev/null || fail "two runs of make-skin.py differ"
+skin=sample/Image/Autopatch/KR
+for name in PatchMsg.txt ErrorMsg.txt url.txt textpos.txt; do
+  [ -s "$skin/$name" ] || fail "the sample has no $name"
+done
+[ "$(wc -l <"$skin/PatchMsg.txt")" -eq 15 ] || fail "PatchMsg.txt does not have 15 lines"
+[ "$(wc -l <"$skin/ErrorMsg.txt")" -eq 7 ] || fail "ErrorMsg.txt does not have 7 lines"
+
+# The sample passes, with a summary line for the dialog and each component.
+run check "$skin"
+if [ "$rc" -ne 0 ]; then
+  fail "check of the sample: exit status $rc: $err"
+else
+  [ "$(head -n 1 <<<"$out")" = "OK $skin/skin.txt: 1 dialog(s)" ] || fail "first line: $(head -n 1 <<<"$out")"
+  grep -q '^dialog "main": image 640 x 440 (24 bits), font "Tahoma"' <<<"$out" || fail "no dialog line: $out"
+  for component in 'button "start"' 'button "close"' 'button "minimize"' 'button "full"' \
+                   'progressbar "probar"' 'htmlview "board"' 'combobox "resolution"'; do
+    grep -q "^  $component: rect " <<<"$out" || fail "no summary line for $component"
+  done
+  grep -q 'button "full": .*toggle' <<<"$out" || fail "full is not a toggle"
+  ! grep -q warning <<<"$out" || fail "warnings on the sample: $out"
+fi
+
+# Broken copies: each names the file and the line, or the missing component.
+line_of() { grep -n -m 1 -F -- "$1" "$skin/skin.txt" | cut -d: -f1; }
+broken() {  # prepares a fresh copy in broken/
+  rm -rf broken && cp -r "$skin" broken
+}
+
+broken
+line=$(line_of 'style 0')
+sed -i 's/style 0/Style 0/' broken/skin.txt
+run check broken
+expect_failure "a key in another case" "broken/skin.txt:$line: unknown key \"Style\" in the button block"
+
+broken
+line=$(line_of '{')
+sed -i '$d' broken/skin.txt
+run check broken
+expect_failure "a missing last brace" \
+  "broken/skin.txt:$line: the file ends inside the dialog block opened on this line (missing \"}\")"
+
+broken
+line=$(line_of 'image "start.tga"')
+head -c 10 "$skin/start.tga" >broken/start.tga
+run check broken
+expect_failure "an image cut short" "broken/skin.txt:$line: image \"start.tga\" cannot be read:\
+ broken/start.tga: the file is shorter than the 18-byte TGA header (10 bytes)"
+
+broken
+line=$(line_of 'imageScroll')
+rm broken/scroll.tga
+run check broken
+expect_failure "a missing image" \
+  "broken/skin.txt:$line: image \"scroll.tga\" cannot be read: broken/scroll.tga: cannot open the file"
+
+broken
+sed -i 's/button close/button closed/' broken/skin.txt
+run check broken
+expect_failure "a missing component" \
+  "broken/skin.txt: dialog \"main\" has no button \"close\"; the launcher needs it"
+
+broken
+sed -i 's/button minimize/progressbar minimize/' broken/skin.txt
+run check broken
+expect_failure "a component of another kind" \
+  "broken/skin.txt: \"minimize\" in dialog \"main\" is a progressbar; the launcher needs a button"
+
+run check missing-folder
+expect_failure "a folder without skin.txt" "missing-folder/skin.txt: cannot open the skin script"
+
+# image: the BMP holds the DIB; ImageMagick shows the TGA and the BMP alike.
+have_magick=0
+convert -version 2>/dev/null | grep -q ImageMagick && have_magick=1
+for name in background start minimize scroll progress; do
+  run image "$skin/$name.tga" "$name.bmp"
+  if [ "$rc" -ne 0 ]; then
+    fail "image $name.tga: exit status $rc: $err"
+    continue
+  fi
+  [ "$(head -c 2 "$name.bmp")" = "BM" ] || fail "$name.bmp does not start with BM"
+  if [ "$have_magick" -eq 1 ]; then
+    convert "$skin/$name.tga" -auto-orient "$name.png"
+    difference=$(compare -metric AE -channel RGB "$name.png" "$name.bmp" null: 2>&1)
+    [ "$difference" = "0" ] || fail "$name.bmp differs from $name.tga in $difference pixels"
+  fi
+done
+run image "$skin/none.tga" none.bmp
+expect_failure "image of a missing file" "$skin/none.tga: cannot open the file"
+
+run
+[ "$rc" -eq 2 ] || fail "no arguments: exit status $rc, expected 2"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)" >&2
+  exit 1
+fi
+echo "kqskin: all checks passed"
