@@ -214,10 +214,6 @@ int cPatcher::ApplyArchive(const char* archiveName, const char* local, const Ser
   return Finish();
 }
 
-bool cPatcher::ExtractPatch(const char*) { return false; }
-
-bool cPatcher::UpdatePackFiles() { return false; }
-
 int WINAPI cPatcher::DownloadCallback(unsigned total, unsigned done, const char* name) {
   cPatcher* engine = g_pPatchEngine;
   return engine ? engine->ReportDownload(total, done, name) : LOADER_STATUS_ABORT;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "net/Loader.h"
+#include "patch/PackStorageSlots.h"
 #include "patch/PatchMessages.h"
 #include "patch/PatchWindow.h"
 #include "patch/VersionRules.h"
@@ -20,8 +21,10 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <string>
 
 class GlobalBlock;
+class cPackStorage;
 
 class cPatcher {
 public:
@@ -58,15 +61,19 @@ public:
   void SetDownloadServer(const char* host, int port);
 
 protected:
-  // --- Archive application: the next step of the engine -------------------------
-  // ExtractPatch unpacks the downloaded archive into the game folder and
-  // UpdatePackFiles folds staging folders into the pack files. Neither is built yet:
-  // both report failure, so a run that has downloaded an archive ends with
-  // PATCH_ERR_EXTRACT (the archive stays in the game folder, the version file is
-  // untouched), and an up-to-date run, which ignores the pack update's result,
-  // finishes as before.
+  // --- Archive application ----------------------------------------------------------
+  // Unpacks every entry of the archive into the game folder; false for an unreadable
+  // archive, an unsafe entry name or an entry that cannot be written.
   virtual bool ExtractPatch(const char* archiveName);
+  // Folds each "3DData" staging sub-folder into the pack of the same name and removes
+  // the staging folder; true also when there is none (the storage is not loaded then).
+  // On failure the staging folder stays for the next run.
   virtual bool UpdatePackFiles();
+  // Adds the files below folderPath to packName and commits it.
+  bool UpdatePack(std::string folderPath, std::string packName);
+  // The pack storage's commit progress; reaches the engine through g_pPatchEngine.
+  // Returns 1 to ask for a stop (no engine, or cancelled), else 0.
+  static int WINAPI PackProgressCallback(int done, int total, int extra);
 
   // Shows a message box; tests replace it so that no box waits for a user.
   virtual void ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type);
@@ -87,6 +94,7 @@ private:
   void PostError(PatchError code);
   int Finish();
   int Stop();
+  bool AddStagedFiles(NorvFileStorage* files, PackHandle pack, const std::string& folderPath);
 
   std::atomic<cPatchWindow*> m_window;
   HWND m_hwnd = nullptr;
@@ -94,6 +102,7 @@ private:
   std::atomic<bool> m_cancel{false};
   std::atomic<bool> m_stoppable{true};
   std::unique_ptr<Loader> m_loader;
+  cPackStorage* m_packStorage = nullptr;  // during UpdatePackFiles only
   DWORD m_lastTextTime = 0;
 
   std::mutex m_serverLock;

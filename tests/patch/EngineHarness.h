@@ -65,7 +65,7 @@ private:
 
 // How the test engine applies a downloaded archive.
 enum Application {
-  APPLY_NOT_BUILT,   // the engine's own archive application (not built yet)
+  APPLY_NOT_BUILT,   // the engine's own archive application
   APPLY_OK,          // extraction places the delivered record; the pack update succeeds
   APPLY_PACK_FAILS,  // extraction succeeds, the pack update fails
   APPLY_NO_RECORD,   // extraction succeeds without placing the record; packs succeed

@@ -25,7 +25,8 @@ fail() {
   exit 1
 }
 
-"$run" "$bin/kqdrive.exe" wait "$title" 20000 || fail "the probe window did not appear"
+# A busy machine (other Wine tests beside this one) can take long to start a program.
+"$run" "$bin/kqdrive.exe" wait "$title" 90000 || fail "the probe window did not appear"
 read -r left top right bottom < <("$run" "$bin/kqdrive.exe" rect "$title" | tr -d '\r')
 [ -n "${bottom:-}" ] || fail "no window rectangle"
 # A point of the client area away from the controls (bottom right).

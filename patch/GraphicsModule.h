@@ -1,0 +1,10 @@
+// The graphics-function module: the game folder holds a build for processors with SSE
+// and one without; the generic name holds a copy of the build that suits this one.
+#pragma once
+
+// 1 when the processor and the system execute SSE instructions, else 0. The test is
+// the attempt to run one, under an exception guard.
+int HasSSE();
+// Copies "NorvGFuncSSE.dll" or "NorvGFuncN.dll" over "NorvGFunc.dll"; always 1. A
+// missing build leaves "NorvGFunc.dll" as it was.
+int SelectGraphicsModule();

@@ -1,0 +1,169 @@
+// The archive application of cPatcher: unpacking the downloaded archive into the game
+// folder and folding the "3DData" staging folders into the pack files through the
+// game engine's storage module.
+#include "patch/Patcher.h"
+
+#include "files/CurrentDirectory.h"
+#include "files/DirectoryName.h"
+#include "patch/PackStorage.h"
+#include "zip/ZipArchive.h"
+#include "zip/ZipPathComponent.h"
+#include "zip/ZipPlatform.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kStagingFolder[] = "3DData";
+const size_t kExtractBufferSize = 65536;
+
+// Scans the folder below the current directory into root and comes back. False when
+// the folder cannot be entered or left.
+bool ScanFolder(const std::string& folder, CDirectoryName& root) {
+  cCurrentDirectory here;
+  if (!here.IsSaved() || !cCurrentDirectory::Enter(folder)) return false;
+  root.Scan(SCAN_FILES | SCAN_DIRECTORIES);
+  return here.Restore();
+}
+
+std::string WithoutTrailingBackslash(std::string path) {
+  if (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+// Deletes the staged files, then the folders deepest first (the reverse of the
+// pre-order walk), so nested staging folders go too, and finally "3DData".
+void RemoveStagingFolder(CDirectoryName& root) {
+  const std::string base = std::string(kStagingFolder) + "\\";
+  std::vector<std::string> folders;
+  std::string path;
+  root.Rewind();
+  for (int kind; (kind = root.GetNext(path)) != NEXT_END;) {
+    if (kind == NEXT_FILE && !path.empty()) DeleteFileA((base + path).c_str());
+    if (kind == NEXT_DIRECTORY && !path.empty()) folders.push_back(base + path);
+  }
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) RemoveDirectoryA(folder->c_str());
+  RemoveDirectoryA(kStagingFolder);
+}
+
+}  // namespace
+
+bool cPatcher::ExtractPatch(const char* archiveName) {
+  CZipArchive archive;
+  if (!archive.Open(archiveName, CZipArchive::zipOpenReadOnly, 0)) return false;
+  const int count = archive.GetCount();
+  bool ok = true;
+  unsigned total = 0;
+  for (int index = 0; index < count; ++index) {
+    CZipFileHeader header;
+    if (!archive.GetFileInfo(header, index)) {
+      ok = false;
+      break;
+    }
+    total += header.GetSize();
+  }
+  SetStep(PATCH_STEP_EXTRACT, total);
+  unsigned done = 0;
+  for (int index = 0; ok && index < count; ++index) {
+    CZipFileHeader header;
+    if (!archive.GetFileInfo(header, index)) {
+      ok = false;
+      break;
+    }
+    const char* name = header.GetFileName();
+    // A name that leaves the game folder is refused before anything touches the file
+    // it names.
+    if (!CZipPathComponent::IsSafeEntryName(name, header.GetFileNameLength())) {
+      ok = false;
+      break;
+    }
+    ZipPlatform::PrepareForReplace(name);
+    if (!archive.ExtractFile(index, nullptr, true, nullptr, kExtractBufferSize)) {
+      ok = false;
+      break;
+    }
+    done += header.GetSize();
+    if (m_cancel) break;
+    SetProgress(name, done);
+  }
+  archive.Close();
+  return ok;
+}
+
+bool cPatcher::UpdatePackFiles() {
+  CDirectoryName root(nullptr, nullptr);
+  {
+    cCurrentDirectory here;
+    if (!here.IsSaved() || !cCurrentDirectory::Enter(kStagingFolder)) return true;
+    if (!here.Restore()) return false;
+  }
+  if (!ScanFolder(kStagingFolder, root)) return false;
+
+  cPackStorage storage;
+  if (!storage.OpenPackStorage()) return false;
+  m_packStorage = &storage;
+  bool ok = true;
+  std::string path;
+  root.Rewind();
+  for (int kind; ok && (kind = root.GetNext(path)) != NEXT_END;) {
+    if (kind != NEXT_DIRECTORY || path.empty()) continue;
+    const std::string pack = WithoutTrailingBackslash(path);
+    ok = UpdatePack(std::string(kStagingFolder) + "\\" + pack, pack + ".pak");
+  }
+  m_packStorage = nullptr;
+  if (ok) RemoveStagingFolder(root);
+  return ok;
+}
+
+bool cPatcher::UpdatePack(std::string folderPath, std::string packName) {
+  NorvFileStorage* files = nullptr;
+  NorvExecutive* executive = m_packStorage ? m_packStorage->Executive() : nullptr;
+  if (!executive) return false;
+  executive->slots->GetFileStorage(executive, &files);
+  if (!files) return false;
+  PackHandle pack = files->slots->OpenPack(files, packName.c_str());
+  if (!pack) {
+    files->slots->Release(files);
+    return false;
+  }
+  bool ok = AddStagedFiles(files, pack, folderPath);
+  files->slots->ClosePack(files, pack);
+  files->slots->Release(files);
+  return ok;
+}
+
+// Prepares the pack, adds every file below folderPath and commits; on a failed
+// addition what was added so far is still committed.
+bool cPatcher::AddStagedFiles(NorvFileStorage* files, PackHandle pack, const std::string& folderPath) {
+  CDirectoryName root(nullptr, nullptr);
+  {
+    cCurrentDirectory here;
+    if (!here.IsSaved() || !cCurrentDirectory::Enter(folderPath)) return false;
+    const bool begun = files->slots->BeginUpdate(files, pack, 0) != 0;
+    if (!begun) {
+      here.Restore();
+      return false;
+    }
+    root.Scan(SCAN_FILES | SCAN_DIRECTORIES);
+    if (!here.Restore()) return false;
+  }
+  std::string path;
+  root.Rewind();
+  for (int kind; (kind = root.GetNext(path)) != NEXT_END;) {
+    if (kind != NEXT_FILE || path.empty()) continue;
+    if (!files->slots->AddFile(files, pack, (folderPath + "\\" + path).c_str())) {
+      files->slots->CommitPack(files, pack, PackProgressCallback);
+      return false;
+    }
+  }
+  return files->slots->CommitPack(files, pack, PackProgressCallback) != 0;
+}
+
+int WINAPI cPatcher::PackProgressCallback(int done, int total, int) {
+  cPatcher* engine = g_pPatchEngine;
+  if (!engine || engine->m_cancel) return 1;
+  engine->SetStep(PATCH_STEP_PACK, static_cast<unsigned>(total));
+  engine->SetProgress("", static_cast<unsigned>(done));
+  return 0;
+}
