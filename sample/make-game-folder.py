@@ -44,7 +44,7 @@ def make(out, prefix, version):
     write(os.path.join(out, "Data", "Text", "notice.txt"), ("Version %d notes\r\n" % version).encode() + text_file(rng, 20))
     for pack in ("Map", "Character"):
         for i in range(3):
-            write(os.path.join(out, "3DData", pack, "Mesh", "%s%02d.msh" % (pack.lower(), i)),
+            write(os.path.join(out, "3DData", pack, "%s%02d.msh" % (pack.lower(), i)),
                   bytes(rng.getrandbits(8) for _ in range(4096)) + text_file(rng, 30))
 
 

@@ -10,14 +10,6 @@ cSkinComponentResource::eKeyResult cSkinButtonResource::ParseKey(const std::stri
   if (key == "image") {
     return ReadImageKey(parser);
   }
-  if (key == "pos") {
-    ReadPos(parser);
-    return SKIN_KEY_READ;
-  }
-  if (key == "size") {
-    ReadSize(parser);
-    return SKIN_KEY_READ;
-  }
   if (key == "style") {
     // Unlike the other numbers of the script, a style that is not an integer fails.
     int style = 0;
@@ -28,5 +20,5 @@ cSkinComponentResource::eKeyResult cSkinButtonResource::ParseKey(const std::stri
     m_style = (uint32_t)style;
     return SKIN_KEY_READ;
   }
-  return SKIN_KEY_UNKNOWN;
+  return ParsePlacementKey(key, parser);
 }

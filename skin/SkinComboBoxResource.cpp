@@ -31,15 +31,7 @@ cSkinComponentResource::eKeyResult cSkinComboBoxResource::ParseKey(const std::st
     ReadSlice(parser, m_right);
     return SKIN_KEY_READ;
   }
-  if (key == "pos") {
-    ReadPos(parser);
-    return SKIN_KEY_READ;
-  }
-  if (key == "size") {
-    ReadSize(parser);
-    return SKIN_KEY_READ;
-  }
-  return SKIN_KEY_UNKNOWN;
+  return ParsePlacementKey(key, parser);
 }
 
 void cSkinComboBoxResource::ReadSlice(cSkinParser& parser, SkinSlice& slice) {

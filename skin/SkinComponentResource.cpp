@@ -92,6 +92,19 @@ cSkinComponentResource::eKeyResult cSkinComponentResource::ReadImageInto(cSkinPa
   return SKIN_KEY_READ;
 }
 
+cSkinComponentResource::eKeyResult cSkinComponentResource::ParsePlacementKey(const std::string& key,
+                                                                           cSkinParser& parser) {
+  if (key == "pos") {
+    ReadPos(parser);
+    return SKIN_KEY_READ;
+  }
+  if (key == "size") {
+    ReadSize(parser);
+    return SKIN_KEY_READ;
+  }
+  return SKIN_KEY_UNKNOWN;
+}
+
 void cSkinComponentResource::ReadPos(cSkinParser& parser) {
   LONG x = parser.ReadInt();
   LONG y = parser.ReadInt();

@@ -56,6 +56,8 @@ protected:
   void ReadPos(cSkinParser& parser);
   // "size" w h: sets width and height and the rect's right and bottom.
   void ReadSize(cSkinParser& parser);
+  // The placement keys every control reads, "pos" and "size"; SKIN_KEY_UNKNOWN for others.
+  eKeyResult ParsePlacementKey(const std::string& key, cSkinParser& parser);
   // Three integers r g b, each cut to its low 8 bits, as a COLORREF.
   static COLORREF ReadColor(cSkinParser& parser);
 

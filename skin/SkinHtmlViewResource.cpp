@@ -15,13 +15,5 @@ cSkinComponentResource::eKeyResult cSkinHtmlViewResource::ParseKey(const std::st
     parser.ReadString(m_urlMirror);
     return SKIN_KEY_READ;
   }
-  if (key == "pos") {
-    ReadPos(parser);
-    return SKIN_KEY_READ;
-  }
-  if (key == "size") {
-    ReadSize(parser);
-    return SKIN_KEY_READ;
-  }
-  return SKIN_KEY_UNKNOWN;
+  return ParsePlacementKey(key, parser);
 }

@@ -16,14 +16,6 @@ cSkinComponentResource::eKeyResult cSkinProgressBarResource::ParseKey(const std:
   if (key == "image") {
     return ReadImageKey(parser);
   }
-  if (key == "pos") {
-    ReadPos(parser);
-    return SKIN_KEY_READ;
-  }
-  if (key == "size") {
-    ReadSize(parser);
-    return SKIN_KEY_READ;
-  }
   if (key == "color") {
     m_color = ReadColor(parser);
     return SKIN_KEY_READ;
@@ -32,5 +24,5 @@ cSkinComponentResource::eKeyResult cSkinProgressBarResource::ParseKey(const std:
     m_backColor = ReadColor(parser);
     return SKIN_KEY_READ;
   }
-  return SKIN_KEY_UNKNOWN;
+  return ParsePlacementKey(key, parser);
 }
