@@ -1,5 +1,5 @@
-// The publisher's download server, fixed at build time (KQ_DOWNLOAD_HOST and
-// KQ_DOWNLOAD_PORT).
+// The download server, fixed at build time: KQ_DOWNLOAD_HOST and KQ_DOWNLOAD_PORT
+// for the publisher's build, 127.0.0.1 and KQ_LOOPBACK_PORT for the loopback variant.
 #pragma once
 
 struct DownloadServer {

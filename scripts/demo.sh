@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The main job on sample data: installs what is missing, builds every target, makes
-# the sample game folder and skin, checks the skin with the launcher's reader, packs
-# the game folder into a patch archive with the publisher's tool, checks the archive,
-# unpacks it with the Windows build under Wine, then serves a patch to the next
-# version from nginx on loopback and lets kqpatch.exe (the launcher's engine without
-# the window) patch a copy of the folder under Wine. Prints where the results are.
+# the sample game folder at version 100 and the publisher's version folders 100 and
+# 101, writes the server folder with `kqpack release`, serves it with nginx on
+# loopback, and runs the launcher KQAutoPatch.exe under Wine (on a private Xvfb
+# display when there is none) in the game folder. The launcher patches the folder to
+# 101; the demo saves a screenshot of the window at each step, presses Start, and
+# shows that the stand-in game client was started with its token. It ends by
+# printing where the screenshots and the patched folder are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -17,56 +19,106 @@ for preset in native win64 win32; do
   cmake --build --preset "$preset" -j "$JOBS" >/dev/null
 done
 
-rm -rf "$out"
-mkdir -p "$out"
-python3 sample/make-game-folder.py "$out/game" --version 100
-python3 sample/make-skin.py "$out/skin"
-
-echo "== checking the sample skin with the launcher's own skin reader"
-"$root/build/native/bin/kqskin" check "$out/skin/Image/Autopatch/KR"
-
+build="$root/build/win64"
+bin="$build/bin"
+run="$build/wine-run.sh"
+port=$(sed -n 's/^KQ_LOOPBACK_PORT:STRING=//p' "$build/CMakeCache.txt")
 kqpack="$root/build/native/bin/kqpack"
-echo "== packing the sample game folder"
-"$kqpack" create "$out/KQZV00000000.kqp" "$out/game"
-echo "== checking every entry's CRC"
-"$kqpack" test "$out/KQZV00000000.kqp"
-echo "== unpacking with kqpack.exe under Wine"
-(cd "$out" && "$root/build/win64/wine-run.sh" "$root/build/win64/bin/kqpack.exe" extract KQZV00000000.kqp unpacked)
-diff -r "$out/game" "$out/unpacked"
-echo "== the unpacked folder matches the original byte for byte"
-
-echo "== patching the sample folder from version 100 to 101 with kqpatch.exe under Wine"
-# The server folder: the version record (current version 101, base 0) and the full
-# archive of version 00000000, which holds version 101 and the new record at its root.
-# The archive named after version 100 is absent, so nginx answers with its HTML page
-# and the engine falls back to the full archive, as it does for any client.
-python3 sample/make-game-folder.py "$out/v101" --version 101
-rm "$out/v101/KQVerInfo.ver"
-printf 'KQZV00000101 00000000' > "$out/v101/KQZVKQVerInfo_New.ver"
+title="KQ Online Launcher"
+game="$out/game"
+shots="$out/screenshots"
 state="$out/server"
-mkdir -p "$state/www/ClientPatchFiles_ZV"
-"$kqpack" create "$state/www/ClientPatchFiles_ZV/KQZV00000000.kqp" "$out/v101"
-cp "$out/v101/KQZVKQVerInfo_New.ver" "$state/www/ClientPatchFiles_ZV/"
-python3 tests/servers/servers.py start "$state" >/dev/null
-trap 'python3 tests/servers/servers.py stop "$state" >/dev/null 2>&1 || true' EXIT
-port=$(sed -n 's/^nginx_port=//p' "$state/servers.txt")
+launcher=""
 
-cp -r "$out/game" "$out/patched"
-for f in NorvExecutiveForQel.dll NorvGFuncSSE.dll NorvGFuncN.dll; do
-  cp "$root/build/win64/bin/$f" "$out/patched/"
+rm -rf "$out"
+mkdir -p "$out" "$shots"
+
+stop_all() {
+  if [ -n "$launcher" ] && kill -0 "$launcher" 2>/dev/null; then
+    "$run" "$bin/kqdrive.exe" key "$title" escape >/dev/null 2>&1 || true
+    sleep 2
+    kill "$launcher" 2>/dev/null || true
+  fi
+  python3 tests/servers/servers.py stop "$state" >/dev/null 2>&1 || true
+  if [ -n "${KQ_XVFB_PID:-}" ]; then stop_xvfb; fi
+}
+trap stop_all EXIT
+
+echo "== the player's game folder at version 100, with the launcher and the sample skin"
+python3 sample/make-game-folder.py "$game" --version 100
+python3 sample/make-skin.py "$game"
+"$root/build/native/bin/kqskin" check "$game/Image/Autopatch/KR"
+# The launcher built for the loopback server, the update finisher, and the stand-ins
+# for the game client and the game engine's modules.
+cp "$bin/loopback/KQAutoPatch.exe" "$bin/KQExecuter.exe" "$bin/KQClient-Connect.exe" \
+   "$bin/NorvExecutiveForQel.dll" "$bin/NorvGFuncSSE.dll" "$bin/NorvGFuncN.dll" "$game/"
+
+echo "== the publisher's versions 100 and 101, and the server folder made by kqpack release"
+python3 sample/make-game-folder.py "$out/versions/100" --version 100
+python3 sample/make-game-folder.py "$out/versions/101" --version 101
+# A larger movie in 101, so the download takes a few seconds to watch.
+head -c 4000000 /dev/urandom >"$out/versions/101/Data/intro.bik"
+"$kqpack" release "$out/release" "$out/versions/101" "$out/versions/100"
+ls -l "$out/release/ClientPatchFiles_ZV"
+
+echo "== nginx on 127.0.0.1:$port (the port built into the loopback launcher), 1 MB/s"
+python3 tests/servers/servers.py start "$state" --nginx-port "$port" --limit-rate 1000000
+rm -rf "$state/www/ClientPatchFiles_ZV"
+cp -r "$out/release/ClientPatchFiles_ZV" "$state/www/"
+
+if [ -z "${DISPLAY:-}" ]; then
+  source scripts/xvfb.sh
+  # A desktop of a size the display modes list, so the resolution list selects it.
+  KQ_XVFB_SCREEN=1024x768x24 start_xvfb
+  echo "== no display: the launcher shows on a private Xvfb server ($DISPLAY)"
+fi
+
+drive() { "$run" "$bin/kqdrive.exe" "$@" | tr -d '\r'; }
+# Saves the launcher window as NAME.png.
+shoot() {
+  local left top right bottom
+  read -r left top right bottom < <(drive rect "$title")
+  import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$shots/$1.png"
+  echo "   screenshot $shots/$1.png"
+}
+status_text() { drive texts "$title" | awk '$1 == 1007 { sub(/^1007 /, ""); print }' | paste -sd '|'; }
+
+echo "== starting KQAutoPatch.exe in the game folder"
+(cd "$game" && exec "$run" "$game/KQAutoPatch.exe") >"$out/launcher.log" 2>&1 &
+launcher=$!
+drive wait "$title" 60000 >/dev/null
+sleep 1
+shoot 1-started
+shot_download=""
+for i in $(seq 1 240); do
+  if [ -z "$shot_download" ] && drive texts "$title" | grep -q ' MB / '; then
+    sleep 1
+    shoot 2-downloading
+    echo "   $(status_text)"
+    shot_download=1
+  fi
+  [ "$(drive state "$title" 1000)" = "enabled=1 visible=1 checked=0" ] && break
+  sleep 0.5
 done
-(cd "$out/patched" && "$root/build/win64/wine-run.sh" "$root/build/win64/bin/kqpatch.exe" --host 127.0.0.1 --port "$port")
-echo "== version file now: $(head -c 12 "$out/patched/KQVerInfo.ver")"
-[ "$(head -c 12 "$out/patched/KQVerInfo.ver")" = "KQZV00000101" ]
-cmp "$out/v101/Data/Text/notice.txt" "$out/patched/Data/Text/notice.txt"
-[ ! -e "$out/patched/3DData" ] || { echo "the staging folder was not folded into packs" >&2; exit 1; }
-echo "== a second run finds the folder up to date"
-(cd "$out/patched" && "$root/build/win64/wine-run.sh" "$root/build/win64/bin/kqpatch.exe" --host 127.0.0.1 --port "$port")
+[ "$(drive state "$title" 1000)" = "enabled=1 visible=1 checked=0" ] || { echo "the launcher did not finish patching" >&2; exit 1; }
+sleep 1
+shoot 3-ready
+echo "   $(status_text)"
+
+echo "== pressing Start"
+drive click "$title" 1000 >/dev/null
+for i in $(seq 1 100); do kill -0 "$launcher" 2>/dev/null || break; sleep 0.2; done
+if kill -0 "$launcher" 2>/dev/null; then echo "the launcher did not end after Start" >&2; exit 1; fi
+launcher=""
+for i in $(seq 1 50); do [ -s "$game/KQClient-Connect.log" ] && break; sleep 0.1; done
+[ -s "$game/KQClient-Connect.log" ] || { echo "the game client was not started" >&2; exit 1; }
+IFS=$'\t' read -r cmdline cwd < <(tr -d '\r' <"$game/KQClient-Connect.log")
+echo "   the game client was started with the command line [$cmdline] in $cwd"
+[ "$cmdline" = " vqtplmsozeb" ]
+echo "   version file: $(head -c 12 "$game/KQVerInfo.ver"); options: $(cat "$game/AutopatchOption.opt")"
+[ "$(head -c 12 "$game/KQVerInfo.ver")" = "KQZV00000101" ]
 
 echo
-echo "archive:          $out/KQZV00000000.kqp ($(stat -c %s "$out/KQZV00000000.kqp") bytes)"
-echo "sample folder:    $out/game"
-echo "unpacked (Wine):  $out/unpacked"
-echo "sample skin:      $out/skin/Image/Autopatch/KR"
-echo "server folder:    $state/www/ClientPatchFiles_ZV"
-echo "patched folder:   $out/patched (packs: $(cd "$out/patched" && find . -name '*.pak' | sort | tr '\n' ' '))"
+echo "screenshots:      $shots"
+echo "patched folder:   $game (packs: $(cd "$game" && find . -maxdepth 1 -name '*.pak' | sort | tr '\n' ' '))"
+echo "server folder:    $out/release/ClientPatchFiles_ZV"

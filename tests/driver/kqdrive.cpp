@@ -10,6 +10,10 @@
 //   kqdrive click WINDOW ID                posts BM_CLICK
 //   kqdrive clickat WINDOW X Y             posts a left click at a client point
 //   kqdrive key   WINDOW return|escape|VK  posts a key to the focused control
+//   kqdrive post  WINDOW MESSAGE [WPARAM [LPARAM]]
+//                                          posts a message (numbers, 0x for hex)
+//   kqdrive texts WINDOW                   prints "ID TEXT" for every child window
+//   kqdrive items WINDOW ID                prints a combo box's selection, then its items
 // Exit status 0 on success, 1 when the window or control is missing, 2 on bad usage.
 #include <cstdio>
 #include <cstdlib>
@@ -21,13 +25,18 @@ namespace {
 const DWORD kDefaultTimeoutMs = 10000;
 
 int Usage() {
-  std::fprintf(stderr, "usage: kqdrive wait|gone|text|state|rect|click|clickat|key WINDOW [ARGS]\n");
+  std::fprintf(stderr, "usage: kqdrive wait|gone|text|state|rect|click|clickat|key|post|texts|items WINDOW [ARGS]\n");
   return 2;
 }
 
 HWND FindNamed(const char* name, DWORD timeoutMs) {
   if (std::strncmp(name, "class=", 6) == 0) return kqdrive::WaitForWindow(name + 6, nullptr, timeoutMs);
   return kqdrive::WaitForWindow(nullptr, name, timeoutMs);
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+  std::printf("%d %s\n", GetDlgCtrlID(child), kqdrive::Text(child).c_str());
+  return TRUE;
 }
 
 UINT KeyByName(const char* name) {
@@ -63,6 +72,29 @@ int RunCommand(const char* command, HWND window, int argc, char** argv) {
   if (std::strcmp(command, "clickat") == 0 && argc > 4)
     return kqdrive::ClickAt(window, std::atoi(argv[3]), std::atoi(argv[4])) ? 0 : 1;
   if (std::strcmp(command, "key") == 0 && argc > 3) return kqdrive::PressKey(window, KeyByName(argv[3])) ? 0 : 1;
+  if (std::strcmp(command, "post") == 0 && argc > 3) {
+    UINT message = static_cast<UINT>(std::strtoul(argv[3], nullptr, 0));
+    WPARAM wParam = argc > 4 ? static_cast<WPARAM>(std::strtoull(argv[4], nullptr, 0)) : 0;
+    LPARAM lParam = argc > 5 ? static_cast<LPARAM>(std::strtoll(argv[5], nullptr, 0)) : 0;
+    return PostMessageA(window, message, wParam, lParam) ? 0 : 1;
+  }
+  if (std::strcmp(command, "items") == 0 && argc > 3) {
+    HWND combo = kqdrive::Control(window, std::atoi(argv[3]));
+    if (!combo) return 1;
+    std::printf("selection %d\n", static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0)));
+    int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      char item[256] = {};
+      if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof(item)))
+        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+      std::printf("%d %s\n", i, item);
+    }
+    return 0;
+  }
+  if (std::strcmp(command, "texts") == 0) {
+    EnumChildWindows(window, PrintChild, 0);
+    return 0;
+  }
   return Usage();
 }
 }  // namespace

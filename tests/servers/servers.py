@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
 """Starts and stops the HTTP servers of the loader and engine tests.
 
-  servers.py start STATE_DIR    nginx and the fault server, both on 127.0.0.1 with
-                                free ports, sharing the document root STATE_DIR/www
+  servers.py start STATE_DIR [--nginx-port N] [--limit-rate BYTES]
+                                nginx and the fault server, both on 127.0.0.1 with
+                                free ports (nginx on N when given: the loopback
+                                launcher has its port built in), sharing the document
+                                root STATE_DIR/www; nginx sends each answer at most
+                                BYTES a second when given
   servers.py stop STATE_DIR     stops both (also what an earlier run left)
 
 start writes STATE_DIR/servers.txt with one key=value per line: nginx_port,
@@ -107,21 +111,25 @@ def nginx_program():
     return found
 
 
-def start_nginx(state):
+def start_nginx(state, fixed_port=None, limit_rate=0):
     program = nginx_program()
     conf_in = open(os.path.join(HERE, "nginx.conf.in")).read()
     prefix = os.path.join(state, "nginx")
     conf = os.path.join(prefix, "nginx.conf")
     for attempt in range(5):
-        port = free_port()
+        port = fixed_port or free_port()
         with open(conf, "w") as f:
-            f.write(conf_in.replace("@STATE@", state).replace("@PORT@", str(port)))
+            f.write(conf_in.replace("@STATE@", state).replace("@PORT@", str(port))
+                    .replace("@LIMIT_RATE@", str(limit_rate)))
         with open(os.devnull, "rb") as null, open(os.path.join(prefix, "start.log"), "ab") as log:
             code = subprocess.call([program, "-p", prefix + "/", "-c", conf, "-e", os.path.join(prefix, "error.log")],
                                    stdin=null, stdout=log, stderr=log)
         if code == 0 and wait_until(lambda: accepts(port), 10):
             return port
         stop_pid(os.path.join(prefix, "nginx.pid"), "nginx")
+        if fixed_port:
+            # The port may still be held by an nginx that another run is stopping.
+            time.sleep(1)
     raise SystemExit("nginx did not start; see %s" % os.path.join(prefix, "error.log"))
 
 
@@ -144,7 +152,7 @@ def start_fault_server(state):
     return port
 
 
-def start(state):
+def start(state, fixed_port=None, limit_rate=0):
     stop(state)
     www = os.path.join(state, "www")
     for folder in (www, os.path.join(www, "ClientPatchFiles_ZV"), os.path.join(state, "nginx", "tmp")):
@@ -152,7 +160,7 @@ def start(state):
     with open(os.path.join(www, "notfound.html"), "w", newline="") as f:
         f.write(NOT_FOUND_PAGE)
     try:
-        nginx_port = start_nginx(state)
+        nginx_port = start_nginx(state, fixed_port, limit_rate)
         fault_port = start_fault_server(state)
     except BaseException:
         stop(state)
@@ -165,15 +173,29 @@ def start(state):
     print("nginx on 127.0.0.1:%d, fault server on 127.0.0.1:%d" % (nginx_port, fault_port))
 
 
+def parse_options(args):
+    options = {"fixed_port": None, "limit_rate": 0}
+    names = {"--nginx-port": "fixed_port", "--limit-rate": "limit_rate"}
+    if len(args) % 2 != 0:
+        raise SystemExit(__doc__)
+    for name, value in zip(args[::2], args[1::2]):
+        if name not in names or not value.isdigit():
+            raise SystemExit(__doc__)
+        options[names[name]] = int(value)
+    return options
+
+
 def main():
-    if len(sys.argv) != 3 or sys.argv[1] not in ("start", "stop"):
+    if len(sys.argv) < 3 or sys.argv[1] not in ("start", "stop"):
         raise SystemExit(__doc__)
     state = os.path.abspath(sys.argv[2])
     os.makedirs(state, exist_ok=True)
     if sys.argv[1] == "start":
-        start(state)
-    else:
+        start(state, **parse_options(sys.argv[3:]))
+    elif len(sys.argv) == 3:
         stop(state)
+    else:
+        raise SystemExit(__doc__)
 
 
 if __name__ == "__main__":

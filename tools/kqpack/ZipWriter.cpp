@@ -7,6 +7,7 @@
 
 #include "zip/ZipFormat.h"
 #include "zip/ZipHeaderKeys.h"
+#include "zip/ZipPathComponent.h"
 #include "zip/ZipPlatform.h"
 
 #ifdef _WIN32
@@ -55,6 +56,14 @@ std::string ToStoredName(const std::string& name) {
 }  // namespace
 
 CZipWriter::~CZipWriter() { Abandon(); }
+
+bool CZipWriter::IsSafeName(const std::string& name) {
+  std::string converted = name;
+  for (char& c : converted) {
+    if (c == '/') c = '\\';
+  }
+  return CZipPathComponent::IsSafeEntryName(converted.c_str(), converted.size());
+}
 
 bool CZipWriter::Fail(const std::string& reason) {
   m_szError = reason;

@@ -32,6 +32,10 @@ class CZipWriter {
   // What went wrong, for the error line.
   const std::string& GetError() const { return m_szError; }
 
+  // True when the reader accepts name ("/" separators) for extraction; kqpack never
+  // stores a name that a player's launcher would refuse.
+  static bool IsSafeName(const std::string& name);
+
  private:
   struct Entry {
     std::string name;  // as stored

@@ -1,7 +1,8 @@
 // kqpack: the publisher's archive tool. Creates patch archives (central headers
 // scrambled with the header key table unless --plain) and lists, unpacks and checks
 // them through the same reader the launcher uses, so what kqpack accepts is what a
-// player's launcher accepts.
+// player's launcher accepts. "release" writes a whole server folder from the
+// publisher's version folders (Release.h).
 //
 // Exit status: 0 on success, 1 when the work failed (with one line on stderr naming
 // the archive, the entry and the reason), 2 for a wrong command line.
@@ -20,6 +21,7 @@
 
 #include "FolderWalk.h"
 #include "ProgressLine.h"
+#include "Release.h"
 #include "ZipWriter.h"
 #include "zip/ZipArchive.h"
 #include "zip/ZipPathComponent.h"
@@ -34,8 +36,51 @@ const size_t kBufferSize = 65536;
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: kqpack create ARCHIVE DIR [--plain] | list ARCHIVE | extract ARCHIVE DEST | test ARCHIVE\n");
+               "usage: kqpack create ARCHIVE DIR [--plain] | list ARCHIVE | extract ARCHIVE DEST | test ARCHIVE"
+               " | release OUT_DIR CURRENT_DIR [OLDER_DIR ...] | help\n");
   return kExitUsage;
+}
+
+const char kHelp[] =
+    "usage:\n"
+    "  kqpack create ARCHIVE DIR [--plain]   pack DIR (scrambled central directory unless --plain)\n"
+    "  kqpack list ARCHIVE                   size and name of every entry\n"
+    "  kqpack extract ARCHIVE DEST           unpack as the launcher does\n"
+    "  kqpack test ARCHIVE                   read every entry and check its CRC\n"
+    "  kqpack release OUT_DIR CURRENT_DIR [OLDER_DIR ...]\n"
+    "                                        write the server folder OUT_DIR/ClientPatchFiles_ZV\n"
+    "\n"
+    "release: each DIR is a version folder: the game folder of one version, identified by\n"
+    "the first 12 bytes of its KQVerInfo.ver (4-character prefix, 8 digits), with the\n"
+    "content of each pack file <pack>.pak unpacked under 3DData/<pack>/. A file below\n"
+    "3DData/<pack>/ is a member of that pack by its place: it is shipped there, where the\n"
+    "launcher stages it and folds it into <pack>.pak. Every other file is a loose file,\n"
+    "shipped at its own path; a file directly in 3DData/ is refused. KQVerInfo.ver and a\n"
+    "<prefix>KQVerInfo_New.ver at the top are not game files. KQAutoPatch.exe is shipped\n"
+    "as KQAutoPatch.new, which the update finisher swaps in.\n"
+    "Written: <prefix>KQVerInfo_New.ver (current version, a space, base 00000000), one\n"
+    "archive <older version>.kqp per OLDER_DIR with the files added or changed since that\n"
+    "version (byte comparison), and the full archive <prefix>00000000.kqp with every file;\n"
+    "each archive holds the record at its root. Base 00000000: a client with no archive\n"
+    "of its own falls back to the full archive. Files of other editions already in the\n"
+    "server folder stay; this edition's old files are replaced. Nothing changes when the\n"
+    "release fails.\n";
+
+int Help() {
+  std::fputs(kHelp, stdout);
+  return kExitOk;
+}
+
+int Release(const std::string& outDir, const std::string& currentDir, const std::vector<std::string>& olderDirs) {
+  CRelease release;
+  if (!release.Run(outDir, currentDir, olderDirs)) {
+    std::fprintf(stderr, "kqpack: %s\n", release.GetError().c_str());
+    return kExitFailed;
+  }
+  for (const std::string& name : release.GetWritten()) {
+    std::printf("%s/%s/%s\n", outDir.c_str(), CServerFolder::kName, name.c_str());
+  }
+  return kExitOk;
 }
 
 int Report(const std::string& archive, const std::string& entry, const char* reason) {
@@ -56,15 +101,6 @@ bool OpenArchive(CZipArchive& zip, const std::string& archive) {
   return zip.Open(archive.c_str(), CZipArchive::zipOpenReadOnly);
 }
 
-// The name as the reader will see it, for the safety check.
-bool IsSafeStoredName(const std::string& name) {
-  std::string converted = name;
-  for (char& c : converted) {
-    if (c == '/') c = '\\';
-  }
-  return CZipPathComponent::IsSafeEntryName(converted.c_str(), converted.size());
-}
-
 int Create(const std::string& archive, const std::string& folder, bool scrambled) {
   if (!ZipPlatform::IsDirectory(folder.c_str())) return Report(folder, "", "not a folder");
   CZipWriter writer;
@@ -81,7 +117,7 @@ int Create(const std::string& archive, const std::string& folder, bool scrambled
   const int total = (int)walk.GetItems().size();
   for (const PackItem& item : walk.GetItems()) {
     if (!item.isFolder && CFolderWalk::FullPath(item.diskPath) == archiveFull) continue;
-    if (!IsSafeStoredName(item.name)) {
+    if (!CZipWriter::IsSafeName(item.name)) {
       writer.Abandon();
       return Report(archive, item.name, CZipException::GetCauseText(CZipException::unsafeName));
     }
@@ -176,5 +212,9 @@ int main(int argc, char** argv) {
   if (command == "list" && args.size() == 2) return List(args[1]);
   if (command == "extract" && args.size() == 3) return Extract(args[1], args[2]);
   if (command == "test" && args.size() == 2) return Test(args[1]);
+  if (command == "release" && args.size() >= 3) {
+    return Release(args[1], args[2], std::vector<std::string>(args.begin() + 3, args.end()));
+  }
+  if (command == "help" && args.size() == 1) return Help();
   return Usage();
 }

@@ -1,0 +1,212 @@
+#include "Release.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "ZipWriter.h"
+#include "zip/ZipFile.h"
+#include "zip/ZipPlatform.h"
+
+const char CRelease::kBaseNumber[] = "00000000";
+const char CRelease::kFullArchiveNumber[] = "00000000";
+const char CRelease::kLauncherExe[] = "KQAutoPatch.exe";
+const char CRelease::kLauncherNew[] = "KQAutoPatch.new";
+
+namespace {
+
+const size_t kChunk = 65536;
+const uint32_t kAttrArchive = 0x20;
+
+// Compares two files byte for byte; false when either cannot be read.
+bool SameBytes(const std::string& a, const std::string& b, bool& same) {
+  CZipFile first;
+  CZipFile second;
+  if (!first.Open(a.c_str(), CZipFile::modeRead) || !second.Open(b.c_str(), CZipFile::modeRead)) return false;
+  const int64_t length = first.GetLength();
+  if (length < 0 || second.GetLength() < 0) return false;
+  same = length == second.GetLength();
+  std::unique_ptr<char[]> left(new char[kChunk]);
+  std::unique_ptr<char[]> right(new char[kChunk]);
+  while (same) {
+    int64_t got = first.Read(left.get(), kChunk);
+    if (got < 0 || (got > 0 && !second.ReadExact(right.get(), static_cast<size_t>(got)))) return false;
+    if (got == 0) break;
+    same = std::memcmp(left.get(), right.get(), static_cast<size_t>(got)) == 0;
+  }
+  return true;
+}
+
+// The folder that is there, path itself or the nearest folder above it, for telling
+// where an output folder that does not exist yet would be.
+std::string NearestExisting(std::string path) {
+  while (!ZipPlatform::IsDirectory(path.c_str())) {
+    size_t cut = path.find_last_of("/\\");
+    if (cut == std::string::npos) return ".";
+    path.resize(cut == 0 ? 1 : cut);
+  }
+  return path;
+}
+
+bool IsSameOrInside(const std::string& path, const std::string& folder) {
+  const std::string inner = CFolderWalk::FullPath(path);
+  std::string outer = CFolderWalk::FullPath(folder);
+  if (inner == outer) return true;
+  if (outer.empty() || outer.back() != ZipPlatform::DiskSeparator()) outer += ZipPlatform::DiskSeparator();
+  return inner.compare(0, outer.size(), outer) == 0;
+}
+
+}  // namespace
+
+bool CRelease::Fail(const std::string& message) {
+  m_szError = message;
+  return false;
+}
+
+bool CRelease::Run(const std::string& outDir, const std::string& currentDir, const std::vector<std::string>& olderDirs) {
+  m_written.clear();
+  m_szError.clear();
+  if (!LoadFolders(currentDir, olderDirs) || !CheckVersions() || !CheckCurrentFiles() ||
+      !CheckOutsideVersionFolders(outDir)) {
+    return false;
+  }
+  m_szRecordName = CVersionFolder::RecordName(m_current.GetPrefix());
+  if (!m_server.Begin(outDir, m_current.GetPrefix())) return Fail(m_server.GetError());
+  if (!WriteRecord()) return false;
+  if (!WriteArchive(m_current.GetPrefix() + kFullArchiveNumber + ".kqp", FullEntries())) return false;
+  for (const CVersionFolder& older : m_older) {
+    std::vector<Entry> entries;
+    if (!ChangedEntries(older, entries) || !WriteArchive(older.GetVersion() + ".kqp", entries)) return false;
+  }
+  if (!m_server.Commit()) return Fail(m_server.GetError());
+  return true;
+}
+
+bool CRelease::LoadFolders(const std::string& currentDir, const std::vector<std::string>& olderDirs) {
+  if (!m_current.Load(currentDir)) return Fail(m_current.GetError());
+  m_older.assign(olderDirs.size(), CVersionFolder());
+  for (size_t i = 0; i < olderDirs.size(); ++i) {
+    if (!m_older[i].Load(olderDirs[i])) return Fail(m_older[i].GetError());
+  }
+  // Written oldest first, whatever order the command line gave.
+  std::stable_sort(m_older.begin(), m_older.end(), [](const CVersionFolder& a, const CVersionFolder& b) {
+    return a.GetNumber() < b.GetNumber();
+  });
+  return true;
+}
+
+// One edition, every older version below the current one and above 0 (the full
+// archive's number), no version twice.
+bool CRelease::CheckVersions() {
+  const std::string prefix = m_current.GetPrefix();
+  for (size_t i = 0; i < m_older.size(); ++i) {
+    const CVersionFolder& older = m_older[i];
+    if (older.GetPrefix() != prefix) {
+      return Fail(older.GetFolder() + ": prefix " + older.GetPrefix() + " differs from the current version's " + prefix);
+    }
+    if (older.GetNumber() == 0) {
+      return Fail(older.GetFolder() + ": version " + older.GetVersion() + " would take the full archive's name");
+    }
+    if (older.GetNumber() >= m_current.GetNumber()) {
+      return Fail(older.GetFolder() + ": version " + older.GetVersion() + " is not older than the current version " +
+                  m_current.GetVersion());
+    }
+    if (i > 0 && older.GetNumber() == m_older[i - 1].GetNumber()) {
+      return Fail(older.GetFolder() + ": version " + older.GetVersion() + " is also the version of " +
+                  m_older[i - 1].GetFolder());
+    }
+  }
+  return true;
+}
+
+// Every name of the current version must be one the launcher extracts, and the
+// launcher's new-file name is the release's to give.
+bool CRelease::CheckCurrentFiles() {
+  for (const PackItem& file : m_current.GetFiles()) {
+    if (CVersionFolder::SameName(file.name, kLauncherNew)) {
+      return Fail(file.diskPath + ": the release delivers " + kLauncherExe + " under this name; remove it");
+    }
+    if (!CZipWriter::IsSafeName(file.name)) return Fail(file.diskPath + ": unsafe entry name");
+  }
+  return true;
+}
+
+// A server folder inside a version folder would be shipped as game files next time.
+bool CRelease::CheckOutsideVersionFolders(const std::string& outDir) {
+  const std::string out = NearestExisting(outDir);
+  std::vector<const CVersionFolder*> folders = {&m_current};
+  for (const CVersionFolder& older : m_older) folders.push_back(&older);
+  for (const CVersionFolder* folder : folders) {
+    if (IsSameOrInside(out, folder->GetFolder())) {
+      return Fail(outDir + ": inside the version folder " + folder->GetFolder());
+    }
+  }
+  return true;
+}
+
+CRelease::Entry CRelease::EntryFor(const PackItem& file) const {
+  Entry entry;
+  entry.name = CVersionFolder::SameName(file.name, kLauncherExe) ? std::string(kLauncherNew) : file.name;
+  entry.diskPath = file.diskPath;
+  entry.attributes = file.attributes;
+  entry.modified = file.modified;
+  return entry;
+}
+
+std::vector<CRelease::Entry> CRelease::FullEntries() const {
+  std::vector<Entry> entries;
+  for (const PackItem& file : m_current.GetFiles()) entries.push_back(EntryFor(file));
+  return entries;
+}
+
+bool CRelease::ChangedEntries(const CVersionFolder& older, std::vector<Entry>& entries) {
+  for (const PackItem& file : m_current.GetFiles()) {
+    const PackItem* before = older.Find(file.name);
+    bool same = false;
+    if (before && !SameBytes(file.diskPath, before->diskPath, same)) {
+      return Fail(file.diskPath + ": cannot compare with " + before->diskPath);
+    }
+    if (!same) entries.push_back(EntryFor(file));
+  }
+  return true;
+}
+
+bool CRelease::WriteRecord() {
+  const std::string record = m_current.GetVersion() + " " + kBaseNumber;
+  CZipFile file;
+  if (!file.Open(m_server.PathOf(m_szRecordName).c_str(), CZipFile::modeCreate) ||
+      !file.Write(record.data(), record.size()) || !file.Close()) {
+    return Fail(ServedPath(m_szRecordName) + ": cannot write");
+  }
+  m_written.push_back(m_szRecordName);
+  return true;
+}
+
+// The entries plus the record at the root, sorted by name.
+bool CRelease::WriteArchive(const std::string& name, std::vector<Entry> entries) {
+  Entry record;
+  record.name = m_szRecordName;
+  record.diskPath = m_server.PathOf(m_szRecordName);
+  record.attributes = kAttrArchive;
+  entries.push_back(record);
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+
+  CZipWriter writer;
+  if (!writer.Create(m_server.PathOf(name), true)) return Fail(ServedPath(name) + ": " + writer.GetError());
+  for (const Entry& entry : entries) {
+    if (!writer.AddFile(entry.diskPath, entry.name, entry.attributes, entry.modified)) {
+      writer.Abandon();
+      return Fail(ServedPath(name) + ": " + entry.name + ": " + writer.GetError());
+    }
+  }
+  if (!writer.Finish()) {
+    writer.Abandon();
+    return Fail(ServedPath(name) + ": " + writer.GetError());
+  }
+  m_written.push_back(name);
+  return true;
+}
+
+std::string CRelease::ServedPath(const std::string& name) const {
+  return m_server.GetOutDir() + "/" + CServerFolder::kName + "/" + name;
+}

@@ -1,0 +1,71 @@
+// "kqpack release": writes the server folder "ClientPatchFiles_ZV" for one edition
+// from the version folders (see CVersionFolder) of the current version and of the
+// older versions that players may still have:
+// - the record "<prefix>KQVerInfo_New.ver", 21 bytes: the current version string, a
+//   space and the base number "00000000";
+// - per older version, "<its version string>.kqp" with the files that were added or
+//   changed (byte comparison) since that version;
+// - the full archive "<prefix>00000000.kqp" with every file of the current version.
+// Every archive also holds the record at its root, which the launcher moves to
+// "KQVerInfo.ver". A changed "KQAutoPatch.exe" is delivered as "KQAutoPatch.new",
+// because the running launcher cannot replace itself; the update finisher swaps it in.
+//
+// The base number is 0 because the full archive is always published: a client older
+// than every published version, or between two of them, asks for its own archive,
+// gets the server's "not found" page and falls back to the full archive.
+//
+// Archives are reproducible: entries sorted by name, each file with its own time and
+// attributes, the record with a fixed time. Files removed from the game since an older
+// version are not removed from players' folders; an archive can only add and replace.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "ServerFolder.h"
+#include "VersionFolder.h"
+
+class CRelease {
+ public:
+  static const char kBaseNumber[];         // "00000000", the record's base number
+  static const char kFullArchiveNumber[];  // "00000000", names the full archive
+  static const char kLauncherExe[];    // "KQAutoPatch.exe"
+  static const char kLauncherNew[];    // "KQAutoPatch.new"
+
+  // Checks the folders and writes outDir/ClientPatchFiles_ZV; false with GetError()
+  // set ("<where>: <reason>") and the server folder as it was before.
+  bool Run(const std::string& outDir, const std::string& currentDir, const std::vector<std::string>& olderDirs);
+
+  const std::string& GetError() const { return m_szError; }
+  // The names written into the server folder, in the order they were written.
+  const std::vector<std::string>& GetWritten() const { return m_written; }
+
+ private:
+  struct Entry {
+    std::string name;  // as stored, "/" separators
+    std::string diskPath;
+    uint32_t attributes = 0;
+    time_t modified = 0;
+  };
+
+  bool Fail(const std::string& message);
+  bool LoadFolders(const std::string& currentDir, const std::vector<std::string>& olderDirs);
+  bool CheckVersions();
+  bool CheckCurrentFiles();
+  bool CheckOutsideVersionFolders(const std::string& outDir);
+  Entry EntryFor(const PackItem& file) const;
+  std::vector<Entry> FullEntries() const;
+  bool ChangedEntries(const CVersionFolder& older, std::vector<Entry>& entries);
+  bool WriteRecord();
+  bool WriteArchive(const std::string& name, std::vector<Entry> entries);
+  std::string ServedPath(const std::string& name) const;
+
+  CVersionFolder m_current;
+  std::vector<CVersionFolder> m_older;
+  CServerFolder m_server;
+  std::string m_szRecordName;
+  std::vector<std::string> m_written;
+  std::string m_szError;
+};
