@@ -3,7 +3,7 @@
 #include "finisher/SwapUpdatedFiles.h"
 #include "finisher/resource.h"
 #include "patch/GraphicsModule.h"
-#include "ui/Dc.h"
+#include "ui/MinimizedIcon.h"
 #include "ui/WinApp.h"
 
 #include <string>
@@ -56,14 +56,7 @@ void cExecuterDlg::OnPaint() {
     CDialog::OnPaint();
     return;
   }
-  ui::CDC dc;
-  if (!dc.BeginPaint(m_hWnd)) return;
-  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-  RECT client;
-  GetClientRect(&client);
-  int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
-  int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-  DrawIcon(dc, x, y, m_hIcon);
+  ui::PaintMinimizedIcon(*this, m_hIcon);
 }
 
 HCURSOR cExecuterDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }

@@ -5,7 +5,7 @@
 #include "patch/PatchMessages.h"
 #include "patch/Patcher.h"
 #include "skin/SkinHtmlView.h"
-#include "ui/Dc.h"
+#include "ui/MinimizedIcon.h"
 #include "ui/WinApp.h"
 
 #include <process.h>
@@ -369,14 +369,7 @@ void cPatcherDlg::OnPaint() {
     cSkinDialog::OnPaint();
     return;
   }
-  ui::CDC dc;
-  if (!dc.BeginPaint(m_hWnd)) return;
-  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-  RECT client;
-  GetClientRect(&client);
-  int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
-  int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-  DrawIcon(dc, x, y, m_hIcon);
+  ui::PaintMinimizedIcon(*this, m_hIcon);
 }
 
 HCURSOR cPatcherDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }

@@ -14,9 +14,15 @@ out="$root/demo-out"
 JOBS="${KQ_JOBS:-$(nproc)}"
 
 bash scripts/setup-debian.sh
+mkdir -p build
 for preset in native win64 win32; do
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$JOBS" >/dev/null
+  echo "== building $preset"
+  log="build/demo-build-$preset.log"
+  if ! { cmake --preset "$preset" && cmake --build --preset "$preset" -j "$JOBS"; } >"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "the $preset build failed; the whole output is in $log" >&2
+    exit 1
+  fi
 done
 
 build="$root/build/win64"
@@ -48,6 +54,8 @@ echo "== the player's game folder at version 100, with the launcher and the samp
 python3 sample/make-game-folder.py "$game" --version 100
 python3 sample/make-skin.py "$game"
 "$root/build/native/bin/kqskin" check "$game/Image/Autopatch/KR"
+# At an earlier start the player chose to play in a window (the options the launcher keeps).
+printf '15050301 1 1024 710 32 60' >"$game/AutopatchOption.opt"
 # The launcher built for the loopback server, the update finisher, and the stand-ins
 # for the game client and the game engine's modules.
 cp "$bin/loopback/KQAutoPatch.exe" "$bin/KQExecuter.exe" "$bin/KQClient-Connect.exe" \
@@ -68,8 +76,7 @@ cp -r "$out/release/ClientPatchFiles_ZV" "$state/www/"
 
 if [ -z "${DISPLAY:-}" ]; then
   source scripts/xvfb.sh
-  # A desktop of a size the display modes list, so the resolution list selects it.
-  KQ_XVFB_SCREEN=1024x768x24 start_xvfb
+  start_xvfb
   echo "== no display: the launcher shows on a private Xvfb server ($DISPLAY)"
 fi
 

@@ -1,13 +1,12 @@
 # Sourced by the scripts: one private Xvfb server per run, so Windows programs under
 # Wine get a display without touching the user's. Sets DISPLAY; stop_xvfb ends it.
-# KQ_XVFB_SCREEN sets the screen (default 1280x1024x24).
 KQ_XVFB_PID=""
 
 start_xvfb() {
   local n
   for n in $(seq 90 130); do
     if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
-      Xvfb ":$n" -screen 0 "${KQ_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
       KQ_XVFB_PID=$!
       local i
       for i in $(seq 1 50); do

@@ -12,43 +12,12 @@
 # The screenshot of the dropped list is written to OUT.png.
 #   comboview_test.sh BUILD_DIR OUT.png
 # Uses the display in $DISPLAY, or starts its own Xvfb when there is none.
-set -u -o pipefail
 build="$(cd "$1" && pwd)"
 out="$2"
-here="$(cd "$(dirname "$0")" && pwd)"
-source_dir="$(cd "$here/../.." && pwd)"
-run="$build/wine-run.sh"
 title="KQ combo view"
-work="$(mktemp -d "${TMPDIR:-/tmp}/comboview.XXXXXX")"
-skin="$work/Image/Autopatch/KR"
-viewer=""
+tag=comboview
+source "$(dirname "$0")/../driver/viewer_lib.sh"
 
-if [ -z "${DISPLAY:-}" ]; then
-  source "$source_dir/scripts/xvfb.sh"
-  start_xvfb || exit 1
-fi
-
-drive() { "$run" "$build/bin/kqdrive.exe" "$@" | tr -d '\r'; }
-
-finish() {
-  if [ -n "$viewer" ] && kill -0 "$viewer" 2>/dev/null; then
-    drive key "$title" escape >/dev/null 2>&1
-    sleep 2
-    pkill -P "$viewer" 2>/dev/null
-    kill "$viewer" 2>/dev/null
-  fi
-  if [ -n "${KQ_XVFB_PID:-}" ]; then stop_xvfb; fi
-  rm -rf "$work"
-}
-trap finish EXIT
-
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
-
-# The hex colour (RRGGBB) of a pixel of an image, TGA files upright.
-pixel() { convert "$1" -auto-orient -alpha off -format "%[hex:p{$2,$3}]" info:; }
 # Pixels that differ between a W x H area at X,Y of image 1 and at X2,Y2 of image 2.
 area_differences() {  # IMAGE1 X Y IMAGE2 X2 Y2 W H
   convert "$1" -auto-orient -alpha off -crop "$7x$8+$2+$3" +repage "$work/area1.png"

@@ -14,41 +14,12 @@
 # beside it.
 #   skinview_test.sh BUILD_DIR OUT.png [POS]
 # Uses the display in $DISPLAY, or starts its own Xvfb when there is none.
-set -u -o pipefail
 build="$(cd "$1" && pwd)"
 out="$2"
 pos="${3:-0.5}"
-here="$(cd "$(dirname "$0")" && pwd)"
-source_dir="$(cd "$here/../.." && pwd)"
-run="$build/wine-run.sh"
 title="KQ skin view"
-work="$(mktemp -d "${TMPDIR:-/tmp}/skinview.XXXXXX")"
-skin="$work/Image/Autopatch/KR"
-viewer=""
-
-if [ -z "${DISPLAY:-}" ]; then
-  source "$source_dir/scripts/xvfb.sh"
-  start_xvfb || exit 1
-fi
-
-drive() { "$run" "$build/bin/kqdrive.exe" "$@" | tr -d '\r'; }
-
-finish() {
-  if [ -n "$viewer" ] && kill -0 "$viewer" 2>/dev/null; then
-    drive key "$title" escape >/dev/null 2>&1
-    sleep 2
-    pkill -P "$viewer" 2>/dev/null
-    kill "$viewer" 2>/dev/null
-  fi
-  if [ -n "${KQ_XVFB_PID:-}" ]; then stop_xvfb; fi
-  rm -rf "$work"
-}
-trap finish EXIT
-
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
+tag=skinview
+source "$(dirname "$0")/../driver/viewer_lib.sh"
 
 python3 "$source_dir/sample/make-skin.py" "$work" || fail "cannot make the sample skin"
 
@@ -58,8 +29,6 @@ geometry="$(tr -d '\r' <"$skin/skin.txt" | awk '
   /^ *(image|pos|size|color|backcolor) / && name != "" { gsub(/"/, ""); $1 = name " " $1; print }')"
 value() { echo "$geometry" | awk -v n="$1" -v k="$2" -v i="$3" '$1 == n && $2 == k { print $(2 + i) }'; }
 
-# The hex colour (RRGGBB) of a pixel of an image, TGA files upright.
-pixel() { convert "$1" -auto-orient -alpha off -format "%[hex:p{$2,$3}]" info:; }
 hex() { printf '%02X%02X%02X' "$1" "$2" "$3"; }
 
 # The background with its key colour turned to the desktop's black and the faces
