@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The launcher end to end, one scenario per run:
 #   scenarios.sh BUILD_DIR PORT WORK SCENARIO
-# Scenarios: patch_and_start, escape_during_download, error_codes, posted_errors,
-# second_instance, four_folders, missing_language, self_update.
+# Scenarios: patch_and_start, enter_during_patching, escape_during_download,
+# error_codes, posted_errors, second_instance, four_folders, missing_language,
+# broken_skin, self_update.
 build="$(cd "$1" && pwd)"
 port="$2"
 work="$3"
@@ -39,6 +40,34 @@ patch_and_start() {
   case "$cwd" in *\\game) ;; *) fail "client current folder $cwd" ;; esac
   check_option_file "$game"
   echo "OK: patched 100 to 101, Enter started the client once and the launcher ended"
+}
+
+# Enter while the start button is still disabled does nothing and does not use up
+# the one launch: once patched, Enter starts the client exactly once.
+enter_during_patching() {
+  local game="$work/game"
+  make_game "$game" 100
+  make_version "$work/v100" 100
+  make_version "$work/v101" 101
+  head -c 3000000 /dev/urandom >"$work/v101/Data/big.bin"
+  serve --limit-rate 1000000
+  publish "$work/v101" "$work/v100"
+  start_launcher "$game"
+  drive wait "$TITLE" 30000 >/dev/null || fail "no launcher window"
+  local i downloading=""
+  for i in $(seq 1 60); do
+    if texts "$TITLE" | grep -q ' MB / '; then downloading=1; break; fi
+    sleep 0.2
+  done
+  [ -n "$downloading" ] || fail "no download text: $(texts "$TITLE")"
+  drive key "$TITLE" return >/dev/null || fail "kqdrive key"
+  wait_ready 90 || fail "the launcher did not get ready after Enter during the download"
+  [ ! -e "$game/KQClient-Connect.log" ] || fail "Enter during patching started the client"
+  drive key "$TITLE" return >/dev/null || fail "kqdrive key"
+  wait_exit "$LAUNCHER" 30 || fail "the launcher did not end after Enter"
+  for i in $(seq 1 50); do [ -s "$game/KQClient-Connect.log" ] && break; sleep 0.1; done
+  [ "$(wc -l <"$game/KQClient-Connect.log" 2>/dev/null)" = 1 ] || fail "the client was not started exactly once"
+  echo "OK: Enter during patching was ignored; Enter when ready started the client once"
 }
 
 # A slow download; Escape stops the engine, waits for it and writes the options;
@@ -225,6 +254,29 @@ missing_language() {
   echo "OK: a missing language folder gives the two boxes and ends"
 }
 
+# A skin whose main window lacks a component, or a script without the main window:
+# the "Failed to load skin info." box, then the launcher ends.
+broken_skin() {
+  local case script
+  for case in no_resolution no_main; do
+    make_game "$work/$case" 100
+    script="$work/$case/Image/Autopatch/KR/skin.txt"
+    case "$case" in
+      no_resolution) sed -i "s/combobox resolution/combobox resolution2/" "$script" ;;
+      no_main) sed -i "s/^dialog main/dialog other/" "$script" ;;
+    esac
+    grep -q "resolution2\\|^dialog other" "$script" || fail "$case: the skin script was not changed"
+    start_launcher "$work/$case"
+    local text
+    text="$(box_text 30000)"
+    [ "$text" = "Failed to load skin info." ] || fail "$case: box [$text]"
+    press_box_ok
+    wait_exit "$LAUNCHER" 20 || fail "$case: the launcher did not end"
+    [ "$STATUS" = 0 ] || fail "$case: exit status $STATUS"
+    echo "OK: $case gives the skin box and ends"
+  done
+}
+
 # A release that brings a new launcher: the launcher hands over to KQExecuter, which
 # swaps the new launcher in and restarts it; it finds the folder up to date.
 self_update() {
@@ -256,7 +308,7 @@ self_update() {
 
 begin_scenario
 case "$scenario" in
-  patch_and_start | escape_during_download | error_codes | posted_errors | second_instance | four_folders | \
-    missing_language | self_update) "$scenario" ;;
+  patch_and_start | enter_during_patching | escape_during_download | error_codes | posted_errors | \
+    second_instance | four_folders | missing_language | broken_skin | self_update) "$scenario" ;;
   *) fail "unknown scenario $scenario" ;;
 esac
