@@ -154,3 +154,30 @@ check_option_file() {
   [ -n "$rate" ] && [ -z "${rest:-}" ] || fail "option file is not six numbers: $(cat "$file")"
   echo "option file: $(cat "$file")"
 }
+
+# A game folder at 100, a release of 101 with an extra file of size bytes, served at
+# rate bytes a second; the launcher started and its download under way.
+start_slow_download() {
+  local game="$1" size="$2" rate="$3" i
+  make_game "$game" 100
+  make_version "$work/v100" 100
+  make_version "$work/v101" 101
+  head -c "$size" /dev/urandom >"$work/v101/Data/big.bin"
+  serve --limit-rate "$rate"
+  publish "$work/v101" "$work/v100"
+  start_launcher "$game"
+  drive wait "$TITLE" 30000 >/dev/null || fail "no launcher window"
+  for i in $(seq 1 60); do
+    texts "$TITLE" | grep -q ' MB / ' && return 0
+    sleep 0.2
+  done
+  fail "no download text: $(texts "$TITLE")"
+}
+
+# The stand-in client's log in game holds exactly one start.
+expect_one_client_start() {
+  local game="$1" i
+  for i in $(seq 1 50); do [ -s "$game/KQClient-Connect.log" ] && break; sleep 0.1; done
+  [ "$(wc -l <"$game/KQClient-Connect.log" 2>/dev/null)" = 1 ] ||
+    fail "the client was not started exactly once: $(cat "$game/KQClient-Connect.log" 2>/dev/null)"
+}

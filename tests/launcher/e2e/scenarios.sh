@@ -31,9 +31,7 @@ patch_and_start() {
   drive key "$TITLE" return >/dev/null || fail "kqdrive key"
   wait_exit "$LAUNCHER" 30 || fail "the launcher did not end after Enter"
   [ "$STATUS" = 0 ] || fail "launcher exit status $STATUS"
-  local i
-  for i in $(seq 1 50); do [ -s "$game/KQClient-Connect.log" ] && break; sleep 0.1; done
-  [ "$(wc -l <"$game/KQClient-Connect.log")" = 1 ] || fail "client log: $(cat "$game/KQClient-Connect.log")"
+  expect_one_client_start "$game"
   local cmdline cwd
   IFS=$'\t' read -r cmdline cwd < <(tr -d '\r' <"$game/KQClient-Connect.log")
   [ "$cmdline" = " vqtplmsozeb" ] || fail "client command line [$cmdline]"
@@ -46,27 +44,13 @@ patch_and_start() {
 # the one launch: once patched, Enter starts the client exactly once.
 enter_during_patching() {
   local game="$work/game"
-  make_game "$game" 100
-  make_version "$work/v100" 100
-  make_version "$work/v101" 101
-  head -c 3000000 /dev/urandom >"$work/v101/Data/big.bin"
-  serve --limit-rate 1000000
-  publish "$work/v101" "$work/v100"
-  start_launcher "$game"
-  drive wait "$TITLE" 30000 >/dev/null || fail "no launcher window"
-  local i downloading=""
-  for i in $(seq 1 60); do
-    if texts "$TITLE" | grep -q ' MB / '; then downloading=1; break; fi
-    sleep 0.2
-  done
-  [ -n "$downloading" ] || fail "no download text: $(texts "$TITLE")"
+  start_slow_download "$game" 3000000 1000000
   drive key "$TITLE" return >/dev/null || fail "kqdrive key"
   wait_ready 90 || fail "the launcher did not get ready after Enter during the download"
   [ ! -e "$game/KQClient-Connect.log" ] || fail "Enter during patching started the client"
   drive key "$TITLE" return >/dev/null || fail "kqdrive key"
   wait_exit "$LAUNCHER" 30 || fail "the launcher did not end after Enter"
-  for i in $(seq 1 50); do [ -s "$game/KQClient-Connect.log" ] && break; sleep 0.1; done
-  [ "$(wc -l <"$game/KQClient-Connect.log" 2>/dev/null)" = 1 ] || fail "the client was not started exactly once"
+  expect_one_client_start "$game"
   echo "OK: Enter during patching was ignored; Enter when ready started the client once"
 }
 
@@ -74,20 +58,7 @@ enter_during_patching() {
 # the game folder keeps its version.
 escape_during_download() {
   local game="$work/game"
-  make_game "$game" 100
-  make_version "$work/v100" 100
-  make_version "$work/v101" 101
-  head -c 6000000 /dev/urandom >"$work/v101/Data/big.bin"
-  serve --limit-rate 150000
-  publish "$work/v101" "$work/v100"
-  start_launcher "$game"
-  drive wait "$TITLE" 30000 >/dev/null || fail "no launcher window"
-  local i downloading=""
-  for i in $(seq 1 60); do
-    if texts "$TITLE" | grep -q ' MB / '; then downloading=1; break; fi
-    sleep 0.5
-  done
-  [ -n "$downloading" ] || fail "no download text: $(texts "$TITLE")"
+  start_slow_download "$game" 6000000 150000
   drive key "$TITLE" escape >/dev/null || fail "kqdrive key"
   wait_exit "$LAUNCHER" 20 || fail "the launcher did not end after Escape"
   [ "$STATUS" = 0 ] || fail "launcher exit status $STATUS"
