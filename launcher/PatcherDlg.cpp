@@ -89,12 +89,18 @@ cPatcherDlg::cPatcherDlg(const char* imagePath)
       m_textBrush(nullptr),
       m_nStep(0) {}
 
+// On the paths that end the window without OnCancel (the game started, the hand-over
+// to the finisher) the worker has finished its run but may still be returning from
+// it: the engine is deleted only once its thread has ended.
 cPatcherDlg::~cPatcherDlg() {
+  if (m_hPatchThread) {
+    WaitForThreadHandlingSentMessages(m_hPatchThread);
+    CloseHandle(m_hPatchThread);
+  }
   if (g_pPatcher) {
     delete g_pPatcher;
     g_pPatcher = nullptr;
   }
-  if (m_hPatchThread) CloseHandle(m_hPatchThread);
   if (m_textBrush) DeleteObject(m_textBrush);
 }
 
