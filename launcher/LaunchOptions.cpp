@@ -37,6 +37,12 @@ DEVMODEA EmptyMode() {
 
 bool InRange(DWORD value, DWORD low, DWORD high) { return value >= low && value <= high; }
 
+// 0 and 1 are how the system reports a display's default refresh rate; the window-size
+// entry takes the desktop's rate, so a file this launcher wrote may hold them.
+const DWORD DEFAULT_RATE_HIGHEST = 1;
+
+bool IsValidRate(DWORD rate) { return rate <= DEFAULT_RATE_HIGHEST || InRange(rate, MIN_RATE, MAX_RATE); }
+
 bool SameResolution(const DEVMODEA& a, const DEVMODEA& b) {
   return a.dmPelsWidth == b.dmPelsWidth && a.dmPelsHeight == b.dmPelsHeight;
 }
@@ -111,21 +117,23 @@ void cLaunchOptions::ReadCurrentMode(DEVMODEA& mode) {
 }
 
 // The file holds the mark, then the windowed flag, width, height, bits per pixel and
-// refresh rate. A missing value counts as 0, which no mode range accepts.
+// refresh rate; a file with a value missing is not valid.
 int cLaunchOptions::ReadLaunchOptions() {
   FilePtr file(fopen(m_path.c_str(), "rb"));
   int mark = 0;
   if (file && ReadInteger(file.get(), &mark) && mark == OPTION_FILE_MARK) {
     int values[5] = {};
+    bool complete = true;
     for (int& value : values) {
       if (!ReadInteger(file.get(), &value)) {
+        complete = false;
         break;
       }
     }
     DWORD width = (DWORD)values[1], height = (DWORD)values[2];
     DWORD bits = (DWORD)values[3], rate = (DWORD)values[4];
-    if (InRange(width, MIN_WIDTH, MAX_WIDTH) && InRange(height, MIN_HEIGHT, MAX_HEIGHT) &&
-        InRange(bits, MIN_BITS, MAX_BITS) && InRange(rate, MIN_RATE, MAX_RATE)) {
+    if (complete && InRange(width, MIN_WIDTH, MAX_WIDTH) && InRange(height, MIN_HEIGHT, MAX_HEIGHT) &&
+        InRange(bits, MIN_BITS, MAX_BITS) && IsValidRate(rate)) {
       m_bWindowed = values[0];
       m_optionMode.dmPelsWidth = width;
       m_optionMode.dmPelsHeight = height;

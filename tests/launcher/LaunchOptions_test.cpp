@@ -172,6 +172,9 @@ TEST_F(LaunchOptionsTest, OptionFileIsTakenWholeOrNotAtAll) {
       {"upper ends, any windowed value", "15050301 -7 4096 4096 32 1000", 1, -7, {4096, 4096, 32, 1000}},
       {"8 bits per pixel", "15050301 1 1280 1024 8 75", 0, 0, desktop},
       {"59 Hz", "15050301 1 1280 1024 32 59", 0, 0, desktop},
+      {"the display's default rate 0", "15050301 1 1024 710 32 0", 1, 1, {1024, 710, 32, 0}},
+      {"the display's default rate 1", "15050301 0 800 600 32 1", 1, 0, {800, 600, 32, 1}},
+      {"2 Hz", "15050301 1 800 600 32 2", 0, 0, desktop},
       {"width 799", "15050301 1 799 600 32 60", 0, 0, desktop},
       {"height 4097", "15050301 1 800 4097 32 60", 0, 0, desktop},
       {"33 bits per pixel", "15050301 1 800 600 33 60", 0, 0, desktop},
@@ -429,6 +432,26 @@ TEST_F(LaunchOptionsTest, WrittenFileReadsBackTheSameChoice) {
   Open(options, controls);
   EXPECT_EQ(controls.selection, 2);
   EXPECT_FALSE(options.IsWindowed());
+}
+
+// A desktop that reports its default refresh rate (0) gives the window-size entry
+// that rate; the file written with it must bring the windowed choice back.
+TEST_F(LaunchOptionsTest, WindowedChoiceOnADefaultRateDesktopIsKept) {
+  FixedDisplayModes display({1280, 1024, 32, 0}, {{800, 600, 32, 60}, {1024, 768, 32, 60}});
+  {
+    cLaunchOptions options(display);
+    RecordingControls controls;
+    Open(options, controls);
+    controls.Choose(options, options.GetWindowModeIndex());
+    ASSERT_TRUE(options.IsWindowed());
+    ASSERT_EQ(options.WriteLaunchOptions(controls), 1);
+  }
+  EXPECT_EQ(OptionFile(), "15050301 1 1024 710 32 0");
+  cLaunchOptions options(display);
+  RecordingControls controls;
+  Open(options, controls);
+  EXPECT_EQ(controls.selection, options.GetWindowModeIndex());
+  EXPECT_TRUE(options.IsWindowed());
 }
 
 TEST_F(LaunchOptionsTest, NoSelectionWritesTheDesktopMode) {
