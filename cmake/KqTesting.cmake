@@ -6,6 +6,7 @@
 if(NOT KQ_BUILD_TESTS)
   return()
 endif()
+include(${CMAKE_CURRENT_LIST_DIR}/KqWin32NotRun.cmake)
 
 if(WIN32)
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -34,5 +35,6 @@ function(kq_add_test)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${work})
     set_tests_properties(${T_NAME} PROPERTIES
       ENVIRONMENT "KQ_SOURCE_DIR=${CMAKE_SOURCE_DIR};KQ_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+    kq_apply_win32_not_run(${T_NAME})
   endif()
 endfunction()

@@ -31,22 +31,24 @@ LONG CALLBACK ProbeHandler(EXCEPTION_POINTERS* exception) {
 }
 
 // Built for SSE whatever the target, so that the probe may name an SSE register.
-__attribute__((noinline, target("sse"))) void RunProbe() {
-  t_probing = true;
+__attribute__((noinline, target("sse"))) void SseProbe() {
   asm volatile(".byte 0x0f, 0x57, 0xc0" ::: "xmm0", "memory");
-  t_probing = false;
 }
 
 }  // namespace
 
-int HasSSE() {
+int RunGuardedProbe(void (*probe)()) {
   PVOID handler = AddVectoredExceptionHandler(1, ProbeHandler);
   if (!handler) return 0;
   t_faulted = false;
-  RunProbe();
+  t_probing = true;
+  probe();
+  t_probing = false;
   RemoveVectoredExceptionHandler(handler);
   return t_faulted ? 0 : 1;
 }
+
+int HasSSE() { return RunGuardedProbe(SseProbe); }
 
 int SelectGraphicsModule() {
   const char* build = HasSSE() == 1 ? "NorvGFuncSSE.dll" : "NorvGFuncN.dll";

@@ -5,6 +5,10 @@
 // 1 when the processor and the system execute SSE instructions, else 0. The test is
 // the attempt to run one, under an exception guard.
 int HasSSE();
+// The guard of that test: runs probe, a function whose one possibly faulting
+// instruction is 3 bytes long. 1 when it ran without an exception; 0 when the guard
+// caught one, skipped the instruction and let the probe finish.
+int RunGuardedProbe(void (*probe)());
 // Copies "NorvGFuncSSE.dll" or "NorvGFuncN.dll" over "NorvGFunc.dll"; always 1. A
 // missing build leaves "NorvGFunc.dll" as it was.
 int SelectGraphicsModule();

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Everything CI does, on a fresh Debian 12 machine or a prepared one: installs what is
-# missing, builds the native (sanitized), win64, win32 and fuzz presets, runs every
-# native test, every Windows test under Wine (windows on a private Xvfb server), and a
-# short run of every fuzz target. Exits non-zero on the first failure.
+# missing (the 32-bit Wine loader through qemu among it), builds the native
+# (sanitized), win64, win32 and fuzz presets, runs every native test, every Windows
+# test of the 64-bit and then of the 32-bit build under Wine (windows on a private
+# Xvfb server), and a short run of every fuzz target. Exits non-zero on the first
+# failure. Each step prints when it started.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -10,7 +12,10 @@ root=$PWD
 FUZZ_SECONDS="${KQ_FUZZ_SECONDS:-60}"
 JOBS="${KQ_JOBS:-$(nproc)}"
 
-step() { printf '\n=== %s\n' "$*"; }
+step_start=$SECONDS
+step() {
+  printf '\n=== %s (at %d s)\n' "$*" "$((SECONDS - step_start))"
+}
 
 step "set-up"
 bash scripts/setup-debian.sh
@@ -24,11 +29,14 @@ done
 step "native tests"
 (cd build/native && ctest --output-on-failure -j "$JOBS")
 
-step "Windows tests under Wine"
+step "Windows tests of the 64-bit build under Wine"
 source scripts/xvfb.sh
 start_xvfb
 trap stop_xvfb EXIT
 (cd build/win64 && ctest --output-on-failure -j "$JOBS")
+
+step "Windows tests of the 32-bit build under 32-bit Wine (qemu user emulation)"
+(cd build/win32 && ctest --output-on-failure -j "$JOBS")
 
 step "fuzz targets (${FUZZ_SECONDS} s each)"
 bash scripts/run-fuzzers.sh build/fuzz "$FUZZ_SECONDS"

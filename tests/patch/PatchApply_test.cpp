@@ -50,6 +50,16 @@ bool IsReadOnly(const std::string& path) {
 
 TEST(GraphicsModule, TheProbeFindsSseOnThisProcessor) { EXPECT_EQ(HasSSE(), 1); }
 
+// A probe whose 3 bytes fault as on a processor without SSE: "ud2" and a "nop".
+__attribute__((noinline)) void FaultingProbe() { asm volatile(".byte 0x0f, 0x0b, 0x90" ::: "memory"); }
+__attribute__((noinline)) void QuietProbe() { asm volatile(".byte 0x90, 0x90, 0x90" ::: "memory"); }
+
+TEST(GraphicsModule, TheGuardCatchesTheFaultOfAProcessorWithoutSse) {
+  EXPECT_EQ(RunGuardedProbe(FaultingProbe), 0);
+  EXPECT_EQ(RunGuardedProbe(QuietProbe), 1) << "a fault must not stick to the next test";
+  EXPECT_EQ(RunGuardedProbe(FaultingProbe), 0) << "the guard works more than once";
+}
+
 TEST(GraphicsModule, TheMatchingBuildIsCopiedOverTheGenericName) {
   struct Case {
     std::string name;

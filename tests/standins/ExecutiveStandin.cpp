@@ -3,8 +3,12 @@
 // a journal of every call and failures on demand. The journal and the control file
 // live in the folder that was current when DllCreateInstance ran (the game folder),
 // because the launcher changes the current directory while it works.
-#include "patch/PackStorageSlots.h"
-
+//
+// The interface tables are declared here on their own, as the engine's vendor would
+// ship them, not taken from the launcher's header: each slot is a __stdcall function
+// with its own argument list, so a launcher that calls the wrong slot, passes another
+// number of arguments or uses another calling convention upsets the 32-bit stack and
+// fails its test. Slots the launcher must not call end the process with a journal line.
 #include <windows.h>
 
 #include <cstdint>
@@ -15,6 +19,17 @@
 #include <vector>
 
 namespace {
+
+// An interface object as the engine hands it out: a pointer to its table of slots.
+struct Interface {
+  void* const* table;
+};
+
+typedef int(__stdcall* ProgressFn)(int done, int total, int extra);
+
+const int kStorageSlotCount = 14;
+const int kExecutiveSlotCount = 11;
+const int kExitUnexpectedSlot = 4;
 
 const char kJournalName[] = "NorvStandin.log";
 const char kControlName[] = "NorvStandin.fail";
@@ -143,7 +158,7 @@ void MakePackFolders(const Pack& pack) {
 
 // Writes every entry to "<pack>.tmp" and renames it over the pack, so a pack is
 // either the old one or the new one. False when the callback's stop is honoured.
-bool WritePack(Pack& pack, PackProgressFn progress) {
+bool WritePack(Pack& pack, ProgressFn progress) {
   MakePackFolders(pack);
   std::string temp = pack.path + ".tmp";
   FILE* out = std::fopen(temp.c_str(), "wb");
@@ -170,9 +185,24 @@ bool WritePack(Pack& pack, PackProgressFn progress) {
 
 // --- File storage slots -----------------------------------------------------------
 
-void WINAPI StorageRelease(NorvFileStorage*) { Journal("Release storage"); }
+Interface g_storage;
+Interface g_executive;
 
-PackHandle WINAPI OpenPack(NorvFileStorage*, const char* packName) {
+// A call whose object is not the one this module handed out means the caller's
+// arguments are shifted: journal it and end, the stack can no longer be trusted.
+void CheckSelf(const Interface* self, const Interface* expected, const char* slot) {
+  if (self == expected) return;
+  Journal(std::string("wrong object for ") + slot);
+  TerminateProcess(GetCurrentProcess(), kExitUnexpectedSlot);
+}
+
+void __stdcall StorageRelease(Interface* self) {
+  CheckSelf(self, &g_storage, "Release storage");
+  Journal("Release storage");
+}
+
+void* __stdcall OpenPack(Interface* self, const char* packName) {
+  CheckSelf(self, &g_storage, "OpenPack");
   Journal(std::string("OpenPack ") + packName);
   if (g_control.failOpen) return nullptr;
   Pack* pack = new Pack;
@@ -182,13 +212,15 @@ PackHandle WINAPI OpenPack(NorvFileStorage*, const char* packName) {
   return pack;
 }
 
-void WINAPI ClosePack(NorvFileStorage*, PackHandle handle) {
+void __stdcall ClosePack(Interface* self, void* handle) {
+  CheckSelf(self, &g_storage, "ClosePack");
   Pack* pack = static_cast<Pack*>(handle);
   Journal("ClosePack " + pack->name);
   delete pack;
 }
 
-int WINAPI BeginUpdate(NorvFileStorage*, PackHandle handle, int mode) {
+int __stdcall BeginUpdate(Interface* self, void* handle, int mode) {
+  CheckSelf(self, &g_storage, "BeginUpdate");
   Pack* pack = static_cast<Pack*>(handle);
   Journal("BeginUpdate " + pack->name + " " + std::to_string(mode));
   if (g_control.failBegin || !ReadExistingPack(*pack)) return 0;
@@ -196,7 +228,8 @@ int WINAPI BeginUpdate(NorvFileStorage*, PackHandle handle, int mode) {
   return 1;
 }
 
-int WINAPI AddFile(NorvFileStorage*, PackHandle handle, const char* path) {
+int __stdcall AddFile(Interface* self, void* handle, const char* path) {
+  CheckSelf(self, &g_storage, "AddFile");
   Pack* pack = static_cast<Pack*>(handle);
   Journal("AddFile " + pack->name + " " + path);
   if (!pack->updating || ++g_addFileCalls == g_control.failAddFile) return 0;
@@ -209,44 +242,85 @@ int WINAPI AddFile(NorvFileStorage*, PackHandle handle, const char* path) {
   return 1;
 }
 
-int WINAPI CommitPack(NorvFileStorage*, PackHandle handle, PackProgressFn progress) {
+int __stdcall CommitPack(Interface* self, void* handle, ProgressFn progress) {
+  CheckSelf(self, &g_storage, "CommitPack");
   Pack* pack = static_cast<Pack*>(handle);
   Journal("CommitPack " + pack->name);
   if (g_control.failCommit || !pack->updating) return 0;
   return WritePack(*pack, progress) ? 1 : 0;
 }
 
-const NorvFileStorageSlots kStorageSlots = {nullptr, nullptr, StorageRelease, nullptr, OpenPack, ClosePack,
-                                            nullptr, nullptr, nullptr, nullptr, BeginUpdate, AddFile,
-                                            nullptr, CommitPack};
-NorvFileStorage g_storage = {&kStorageSlots};
-
 // --- Executive slots ----------------------------------------------------------------
 
-void WINAPI ExecutiveRelease(NorvExecutive*) { Journal("Release executive"); }
+void __stdcall ExecutiveRelease(Interface* self) {
+  CheckSelf(self, &g_executive, "Release executive");
+  Journal("Release executive");
+}
 
-void WINAPI GetFileStorage(NorvExecutive*, NorvFileStorage** storage) {
+void __stdcall GetFileStorage(Interface* self, Interface** storage) {
+  CheckSelf(self, &g_executive, "GetFileStorage");
   Journal("GetFileStorage");
   *storage = &g_storage;
 }
 
-int WINAPI InitFileStorage(NorvExecutive*, const char* moduleName, int a, int b, int c, int d, int e, int f) {
+int __stdcall InitFileStorage(Interface* self, const char* moduleName, int a, int b, int c, int d, int e,
+                              int f) {
+  CheckSelf(self, &g_executive, "InitFileStorage");
   char line[512];
   std::snprintf(line, sizeof(line), "InitFileStorage %s %d %d %d %d %d %d", moduleName, a, b, c, d, e, f);
   Journal(line);
   return g_control.failInit ? 0 : 1;
 }
 
-const NorvExecutiveSlots kExecutiveSlots = {nullptr, nullptr, ExecutiveRelease, nullptr, nullptr, nullptr,
-                                            nullptr, GetFileStorage, nullptr, nullptr, InitFileStorage};
-NorvExecutive g_executive = {&kExecutiveSlots};
+// A slot the launcher has no business calling: never returns, so its arguments do
+// not matter.
+template <int Slot>
+void __stdcall UnexpectedStorageSlot() {
+  Journal("unexpected storage slot " + std::to_string(Slot));
+  TerminateProcess(GetCurrentProcess(), kExitUnexpectedSlot);
+}
+
+template <int Slot>
+void __stdcall UnexpectedExecutiveSlot() {
+  Journal("unexpected executive slot " + std::to_string(Slot));
+  TerminateProcess(GetCurrentProcess(), kExitUnexpectedSlot);
+}
+
+// A function of any signature as a table entry.
+template <typename F>
+void* Slot(F function) {
+  return reinterpret_cast<void*>(function);
+}
+
+void* const kStorageTable[kStorageSlotCount] = {
+    Slot(UnexpectedStorageSlot<0>), Slot(UnexpectedStorageSlot<1>), Slot(StorageRelease),
+    Slot(UnexpectedStorageSlot<3>), Slot(OpenPack),                 Slot(ClosePack),
+    Slot(UnexpectedStorageSlot<6>), Slot(UnexpectedStorageSlot<7>), Slot(UnexpectedStorageSlot<8>),
+    Slot(UnexpectedStorageSlot<9>), Slot(BeginUpdate),              Slot(AddFile),
+    Slot(UnexpectedStorageSlot<12>), Slot(CommitPack)};
+
+void* const kExecutiveTable[kExecutiveSlotCount] = {
+    Slot(UnexpectedExecutiveSlot<0>), Slot(UnexpectedExecutiveSlot<1>), Slot(ExecutiveRelease),
+    Slot(UnexpectedExecutiveSlot<3>), Slot(UnexpectedExecutiveSlot<4>), Slot(UnexpectedExecutiveSlot<5>),
+    Slot(UnexpectedExecutiveSlot<6>), Slot(GetFileStorage),             Slot(UnexpectedExecutiveSlot<8>),
+    Slot(UnexpectedExecutiveSlot<9>), Slot(InitFileStorage)};
 
 }  // namespace
 
-extern "C" int WINAPI DllCreateInstance(NorvExecutive** executive) {
+// The export's calling convention is a build choice (KQ_STANDIN_CDECL_EXPORT), so that
+// tests can show the launcher calls it correctly either way.
+#if defined(KQ_STANDIN_CDECL_EXPORT)
+#define KQ_EXPORT_CALL __cdecl
+#else
+#define KQ_EXPORT_CALL __stdcall
+#endif
+
+extern "C" int KQ_EXPORT_CALL DllCreateInstance(Interface** executive) {
   char folder[MAX_PATH] = {};
   GetCurrentDirectoryA(sizeof(folder), folder);
   g_folder = folder;
+  g_storage.table = kStorageTable;
+  g_executive.table = kExecutiveTable;
   ReadControl();
   Journal("DllCreateInstance");
   *executive = &g_executive;
