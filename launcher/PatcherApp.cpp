@@ -2,6 +2,7 @@
 
 #include "launcher/LanguageCode.h"
 #include "launcher/PatcherDlg.h"
+#include "patch/LauncherMutex.h"
 
 #include <objbase.h>
 
@@ -72,11 +73,7 @@ int cPatcherApp::ExitInstance() {
 
 bool cPatcherApp::CheckSingleInstance() {
   char name[kDirectoryBufferSize] = {0};
-  DWORD length = GetCurrentDirectoryA(sizeof(name), name);
-  if (length == 0 || length >= sizeof(name)) return false;
-  for (char* c = name; *c; ++c) {
-    if (*c == '\\') *c = '>';
-  }
+  if (!MakeFolderMutexName(name, sizeof(name))) return false;
   m_hFolderMutex = CreateNewMutex(name);
   if (!m_hFolderMutex) return false;
 

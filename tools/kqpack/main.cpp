@@ -26,6 +26,7 @@
 #include "zip/ZipArchive.h"
 #include "zip/ZipPathComponent.h"
 #include "zip/ZipPlatform.h"
+#include "zip/ZipUnpacker.h"
 
 namespace {
 
@@ -148,8 +149,8 @@ int List(const std::string& archive) {
   return kExitOk;
 }
 
-// Unpacks like the launcher: from inside DEST, each entry's stored path, a 64 KiB
-// buffer, after letting an existing file of that name be replaced.
+// Unpacks like the launcher, through the same routine: from inside DEST, each
+// entry's stored path, then the temporaries of an interrupted earlier unpacking go.
 int Extract(const std::string& archive, const std::string& destination) {
   CZipArchive zip;
   if (!OpenArchive(zip, archive)) return ReportFailure(archive, zip);
@@ -157,20 +158,17 @@ int Extract(const std::string& archive, const std::string& destination) {
     return Report(archive, "", (destination + ": cannot enter folder").c_str());
   }
   CProgressLine progress("extracting");
+  CZipUnpacker unpacker(zip);
   CZipFileHeader header;
   uint64_t bytes = 0;
   const int count = zip.GetCount();
   for (int i = 0; i < count; ++i) {
     if (!zip.GetFileInfo(header, i)) return Report(archive, "", "cannot read entry header");
-    if (CZipPathComponent::IsSafeEntryName(header.m_pszFileName.GetBuffer(), header.GetFileNameLength())) {
-      std::string target = header.GetFileName();
-      ZipPlatform::ToDiskPath(target);
-      ZipPlatform::PrepareForReplace(target.c_str());
-    }
-    if (!zip.ExtractFile(i, nullptr, true, nullptr, kBufferSize)) return ReportFailure(archive, zip);
+    if (!unpacker.UnpackEntry(i)) return ReportFailure(archive, zip);
     bytes += header.GetSize();
     progress.Update(i + 1, count, bytes);
   }
+  unpacker.RemoveLeftovers();
   return kExitOk;
 }
 
