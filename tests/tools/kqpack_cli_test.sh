@@ -74,8 +74,13 @@ for form in scrambled plain; do
     '[ "$(stat -c %A out-$form/docs/deep/small.txt | cut -c3)" = "-" ]'
   check "extract $form: modification time kept to 2 seconds" \
     '[ "$(stat -c %Y out-$form/docs/readme.txt)" -eq $(( $(stat -c %Y tree/docs/readme.txt) / 2 * 2 )) ]'
+  # What an unpacking killed part-way leaves: temporaries beside entries it wrote.
+  echo "half" >out-$form/docs/readme.txt.kqpart
+  echo "half" >out-$form/3DData/data1/other.bin.kqpart
   run extract $form.kqp out-$form
   check "extract $form again over the first copy" '[ $status -eq 0 ] && diff -r tree out-$form >/dev/null'
+  check "extract $form: temporaries of an earlier run are gone" \
+    '[ -z "$(find out-$form -name "*.kqpart")" ]'
 done
 check "plain archive is a standard zip (unzip -t)" 'unzip -tq plain.kqp >/dev/null 2>&1'
 # Every entry starts where the one before it ends, and the directory right after the
