@@ -347,8 +347,8 @@ finisher_after_error_box() {
   echo "CommitPack" >"$game/NorvStandin.fail"
   start_launcher "$game"
   local text
-  text="$(box_text 60000)"
-  [ -n "$text" ] || fail "no error box"
+  text="$(box_text 120000)"
+  [ -n "$text" ] || fail "no error box; the folder holds: $(ls "$game" | tr '\n' ' ')"
   echo "box: $text"
   sleep 25
   kill -0 "$LAUNCHER" 2>/dev/null || fail "the old launcher ended with its box open"
