@@ -41,7 +41,7 @@ DWORD WINAPI RunFetch(void* parameter) {
 
 int DetachedFetch::DownloadToMemory(const char* host, int port, const char* path, HANDLE cancel, GlobalBlock& block,
                                     unsigned* size) {
-  if (WaitForSingleObject(cancel, 0) == WAIT_OBJECT_0) return LOADER_CANCELLED;
+  if (cancel && WaitForSingleObject(cancel, 0) == WAIT_OBJECT_0) return LOADER_CANCELLED;
   std::shared_ptr<FetchJob> job = std::make_shared<FetchJob>();
   job->host = host;
   job->port = port;
@@ -56,7 +56,7 @@ int DetachedFetch::DownloadToMemory(const char* host, int port, const char* path
     return static_cast<int>(GetLastError());
   }
   HANDLE waits[] = {job->done.Get(), cancel};
-  if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) return LOADER_CANCELLED;
+  if (WaitForMultipleObjects(cancel ? 2 : 1, waits, FALSE, INFINITE) != WAIT_OBJECT_0) return LOADER_CANCELLED;
   *size = job->size;
   *block.Receive() = job->block;
   job->block = nullptr;

@@ -13,7 +13,7 @@
 class DetachedFetch {
 public:
   // GET of path from host at port into a new block (see Loader::DownloadToMemory),
-  // waiting until it ends or the event cancel is set. Returns the transfer's result
+  // waiting until it ends or the event cancel (may be null) is set. Returns the transfer's result
   // (or Connect's), or LOADER_CANCELLED at once when cancel was set first; block and
   // size are filled only when the fetch ended.
   static int DownloadToMemory(const char* host, int port, const char* path, HANDLE cancel, GlobalBlock& block,
