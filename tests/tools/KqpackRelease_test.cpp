@@ -144,20 +144,30 @@ FileMap Version1() {
 FileMap Version2() {
   return {{"KQVerInfo.ver", "KQZV00000002"}, {"a.txt", "a2"},
           {"b.txt", "b"},                    {"Data/c.txt", "c"},
-          {"3DData/Map/m.msh", "m1"},        {"3DData/Char/sub/h.msh", "h"},
+          {"3DData/Map/m.msh", "m1"},        {"3DData/Char/h.msh", "h"},
           {"KQAutoPatch.exe", "launcher 3"}};
 }
 
-// Left by a patch: the 21-byte record as version file, and a stale record file.
+// An installed game folder: the 21-byte record as version file and a stale record
+// file left by a patch, and the files that belong to this player's machine only (the
+// launch options, the patch log, a downloaded archive, an extraction's temporaries,
+// the graphics module picked for this processor and one waiting to be swapped in).
 FileMap Version3() {
   return {{"KQVerInfo.ver", "KQZV00000003 00000001"},
           {kRecord, "stale record"},
+          {"AutopatchOption.opt", "15050301 1 800 600 32 60"},
+          {"ZVPatchLog.txt", "02"},
+          {"KQZV00000002.kqp", "downloaded"},
+          {"Data/c.txt.kqpart", "half"},
+          {"Data/c.txt.kqpart3", "half"},
+          {"NorvGFunc.dll", "picked for this processor"},
+          {"NorvGFunc.new", "waiting"},
           {"a.txt", "a2"},
           {"b.txt", "b"},
           {"Data/c.txt", "c"},
           {"Data/new.txt", "n"},
           {"3DData/Map/m.msh", "m3"},
-          {"3DData/Char/sub/h.msh", "h"},
+          {"3DData/Char/h.msh", "h"},
           {"KQAutoPatch.exe", "launcher 3"}};
 }
 
@@ -187,7 +197,7 @@ const FileMap kFullArchive = WithRecord({{"a.txt", "a2"},
                                          {"Data\\c.txt", "c"},
                                          {"Data\\new.txt", "n"},
                                          {"3DData\\Map\\m.msh", "m3"},
-                                         {"3DData\\Char\\sub\\h.msh", "h"},
+                                         {"3DData\\Char\\h.msh", "h"},
                                          {"KQAutoPatch.new", "launcher 3"}});
 
 TEST(KqpackRelease, WritesTheRecordAndOneArchivePerOlderVersion) {
@@ -199,7 +209,7 @@ TEST(KqpackRelease, WritesTheRecordAndOneArchivePerOlderVersion) {
   const FileMap from1 = WithRecord({{"a.txt", "a2"},
                                     {"Data\\new.txt", "n"},
                                     {"3DData\\Map\\m.msh", "m3"},
-                                    {"3DData\\Char\\sub\\h.msh", "h"},
+                                    {"3DData\\Char\\h.msh", "h"},
                                     {"KQAutoPatch.new", "launcher 3"}});
   const FileMap from2 = WithRecord({{"Data\\new.txt", "n"}, {"3DData\\Map\\m.msh", "m3"}});
   const std::vector<Case> cases = {
@@ -315,6 +325,8 @@ TEST(KqpackRelease, RefusesWithOneLineAndChangesNothing) {
        "kqpack: v2/server: inside the version folder v2"},
       {"a file directly in 3DData", [] { WriteBytes("v3/3DData/loose.msh", "x"); }, {"out", "v3"},
        "kqpack: v3/3DData/loose.msh: a file directly in 3DData belongs to no pack .*"},
+      {"a folder inside a pack folder", [] { WriteBytes("v3/3DData/Map/tiles/t.msh", "x"); }, {"out", "v3"},
+       "kqpack: v3/3DData/Map/tiles: a folder inside a pack folder would become a pack of its own \\(Map\\\\tiles.pak\\); .*"},
       {"a launcher's new file in the current version", [] { WriteBytes("v3/KQAutoPatch.new", "x"); }, {"out", "v3"},
        "kqpack: v3/KQAutoPatch.new: the release delivers KQAutoPatch.exe under this name; remove it"},
       {"a name the launcher would refuse", [] { WriteBytes("v3/Data/aux.txt", "x"); }, {"out", "v3"},

@@ -1,5 +1,6 @@
 #include "ZipWriter.h"
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -25,6 +26,9 @@ const uint16_t kVersionDeflated = 20;
 const uint16_t kVersionMadeBy = 20;
 const uint32_t kMax32 = 0xFFFFFFFFu;
 const size_t kMaxEntries = 0xFFFF;
+// The archive is written beside its path under this suffix until it is complete.
+const char kWritingSuffix[] = ".writing";
+const int kWritingAttempts = 16;
 
 void ToDosTime(time_t modified, uint16_t& dosTime, uint16_t& dosDate) {
   struct tm local = {};
@@ -71,13 +75,24 @@ bool CZipWriter::Fail(const std::string& reason) {
 }
 
 bool CZipWriter::Create(const std::string& path, bool scrambled) {
-  if (!m_file.Open(path.c_str(), CZipFile::modeCreate)) return Fail(std::string("cannot create: ") + strerror(m_file.GetErrno()));
+  if (!OpenWritingFile(path)) return Fail(std::string("cannot create: ") + strerror(m_file.GetErrno()));
   m_szPath = path;
   m_bScrambled = scrambled;
   m_bOpen = true;
   m_iPosition = 0;
   m_entries.clear();
   return true;
+}
+
+// Opens a new file beside path: path + kWritingSuffix, with a number added while
+// that name is taken, so no file that is already there is overwritten.
+bool CZipWriter::OpenWritingFile(const std::string& path) {
+  for (int attempt = 0; attempt < kWritingAttempts; ++attempt) {
+    m_szWriting = path + kWritingSuffix + (attempt > 0 ? std::to_string(attempt) : std::string());
+    if (m_file.Open(m_szWriting.c_str(), CZipFile::modeCreateNew)) return true;
+    if (m_file.GetErrno() != EEXIST) return false;
+  }
+  return false;
 }
 
 bool CZipWriter::StartEntry(Entry& entry, const std::string& name, uint32_t attributes, time_t modified) {
@@ -271,6 +286,9 @@ bool CZipWriter::Finish() {
   m_iPosition += (int64_t)kEndSize;
   // A stored entry may have replaced a longer deflated attempt at the very end.
   if (!m_file.SetLength(m_iPosition) || !m_file.Close()) return Fail("cannot write archive");
+  if (!ZipPlatform::MoveFileOver(m_szWriting.c_str(), m_szPath.c_str())) {
+    return Fail("cannot replace the file at this path");
+  }
   m_bOpen = false;
   return true;
 }
@@ -278,6 +296,6 @@ bool CZipWriter::Finish() {
 void CZipWriter::Abandon() {
   if (!m_bOpen) return;
   m_file.Close();
-  ZipPlatform::RemoveFile(m_szPath.c_str());
+  ZipPlatform::RemoveFile(m_szWriting.c_str());
   m_bOpen = false;
 }

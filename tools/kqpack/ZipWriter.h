@@ -18,16 +18,21 @@ class CZipWriter {
   CZipWriter(const CZipWriter&) = delete;
   CZipWriter& operator=(const CZipWriter&) = delete;
 
-  // Creates (or truncates) the archive file.
+  // Starts an archive for path. It is written under a temporary name beside path
+  // (GetWritingPath) and takes path's place only when Finish succeeds, so a failure
+  // leaves whatever was at path.
   bool Create(const std::string& path, bool scrambled);
   // Adds a folder entry; name uses "/" and ends with it.
   bool AddFolder(const std::string& name, uint32_t attributes, time_t modified);
   // Adds the file at diskPath under name ("/" separators).
   bool AddFile(const std::string& diskPath, const std::string& name, uint32_t attributes, time_t modified);
-  // Writes the central directory and the end record and closes the archive.
+  // Writes the central directory and the end record, closes the archive and moves
+  // it to the path given to Create, replacing a file there.
   bool Finish();
-  // Closes and deletes an unfinished archive.
+  // Closes and deletes an unfinished archive; the file at the path is untouched.
   void Abandon();
+  // The temporary file being written, for leaving it out of a folder being packed.
+  const std::string& GetWritingPath() const { return m_szWriting; }
 
   // What went wrong, for the error line.
   const std::string& GetError() const { return m_szError; }
@@ -50,6 +55,7 @@ class CZipWriter {
   };
 
   bool Fail(const std::string& reason);
+  bool OpenWritingFile(const std::string& path);
   bool StartEntry(Entry& entry, const std::string& name, uint32_t attributes, time_t modified);
   bool WriteLocalHeader(const Entry& entry);
   bool WriteDeflated(CZipFile& source, Entry& entry, bool& shrank);
@@ -58,6 +64,7 @@ class CZipWriter {
 
   CZipFile m_file;
   std::string m_szPath;
+  std::string m_szWriting;
   std::string m_szError;
   bool m_bScrambled = true;
   bool m_bOpen = false;

@@ -111,12 +111,16 @@ int Create(const std::string& archive, const std::string& folder, bool scrambled
     return Report(archive, "", walk.GetError().c_str());
   }
   const std::string archiveFull = CFolderWalk::FullPath(archive);
+  const std::string writingFull = CFolderWalk::FullPath(writer.GetWritingPath());
   CProgressLine progress("packing");
   int done = 0;
   uint64_t bytes = 0;
   const int total = (int)walk.GetItems().size();
   for (const PackItem& item : walk.GetItems()) {
-    if (!item.isFolder && CFolderWalk::FullPath(item.diskPath) == archiveFull) continue;
+    if (!item.isFolder && (CFolderWalk::FullPath(item.diskPath) == archiveFull ||
+                           CFolderWalk::FullPath(item.diskPath) == writingFull)) {
+      continue;
+    }
     if (!CZipWriter::IsSafeName(item.name)) {
       writer.Abandon();
       return Report(archive, item.name, CZipException::GetCauseText(CZipException::unsafeName));
