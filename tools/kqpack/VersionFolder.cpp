@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <memory>
 
 #include "zip/ZipFile.h"
 #include "zip/ZipPlatform.h"
@@ -13,6 +15,7 @@ namespace {
 
 const size_t kVersionLength = 12;
 const size_t kPrefixLength = 4;
+const size_t kChunk = 65536;
 
 // The prefix names files on the server and in request paths: letters, digits, '_'
 // and '-' keep it a plain name everywhere.
@@ -162,6 +165,24 @@ bool CVersionFolder::FailNestedPack(const PackItem& folder) {
   }
   return Fail(where, "a folder inside a pack folder would become a pack of its own (" + pack +
                          ".pak); put its files directly in the pack folder");
+}
+
+bool CVersionFolder::SameBytes(const std::string& a, const std::string& b, bool& same) {
+  CZipFile first;
+  CZipFile second;
+  if (!first.Open(a.c_str(), CZipFile::modeRead) || !second.Open(b.c_str(), CZipFile::modeRead)) return false;
+  const int64_t length = first.GetLength();
+  if (length < 0 || second.GetLength() < 0) return false;
+  same = length == second.GetLength();
+  std::unique_ptr<char[]> left(new char[kChunk]);
+  std::unique_ptr<char[]> right(new char[kChunk]);
+  while (same) {
+    int64_t got = first.Read(left.get(), kChunk);
+    if (got < 0 || (got > 0 && !second.ReadExact(right.get(), static_cast<size_t>(got)))) return false;
+    if (got == 0) break;
+    same = std::memcmp(left.get(), right.get(), static_cast<size_t>(got)) == 0;
+  }
+  return true;
 }
 
 const PackItem* CVersionFolder::Find(const std::string& name) const {

@@ -41,6 +41,8 @@ class CVersionFolder {
   static std::string RecordName(const std::string& prefix);
   // Names compared as Windows compares them: ASCII letters without case.
   static bool SameName(const std::string& a, const std::string& b);
+  // Compares two files byte for byte into same; false when either cannot be read.
+  static bool SameBytes(const std::string& a, const std::string& b, bool& same);
   // True for a file that an installed game folder holds for its player alone and that
   // a release never ships: at the top "AutopatchOption.opt", "ZVPatchLog.txt",
   // "NorvGFunc.dll", "NorvGFunc.new" and downloaded "*.kqp" archives; anywhere an
