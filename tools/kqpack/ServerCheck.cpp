@@ -1,5 +1,6 @@
 #include "ServerCheck.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <memory>
@@ -319,7 +320,7 @@ void CServerCheck::CheckChain(const Edition& edition, const CVersionFolder& olde
   if (!zip.Open(path.c_str(), CZipArchive::zipOpenReadOnly)) return;  // reported by CheckArchive
   Result result;
   std::string versionFile;
-  if (!ApplyArchive(zip, shown, older, result, versionFile)) return;
+  if (!ApplyArchive(zip, older, result, versionFile)) return;
   if (!CompareResult(zip, shown, older, current, result)) return;
   if (versionFile.compare(0, kVersionLength, current.GetVersion()) != 0) {
     Problem(shown, CVersionFolder::kVersionFileName,
@@ -330,8 +331,8 @@ void CServerCheck::CheckChain(const Edition& edition, const CVersionFolder& olde
 
 // The older version's files, each entry over the file of its name, the record as the
 // version file and the delivered launcher in the launcher's place.
-bool CServerCheck::ApplyArchive(CZipArchive& zip, const std::string& archive, const CVersionFolder& older,
-                                Result& result, std::string& versionFile) {
+bool CServerCheck::ApplyArchive(CZipArchive& zip, const CVersionFolder& older, Result& result,
+                                std::string& versionFile) {
   for (const PackItem& file : older.GetFiles()) result[Key(file.name)] = Source{file.name, file.diskPath, -1};
   const std::string recordName = CVersionFolder::RecordName(older.GetPrefix());
   CZipFileHeader header;
@@ -349,7 +350,6 @@ bool CServerCheck::ApplyArchive(CZipArchive& zip, const std::string& archive, co
     }
     result[Fold(name)] = Source{name, "", i};
   }
-  (void)archive;
   return true;
 }
 

@@ -69,8 +69,7 @@ class CServerCheck {
   void CheckEntryPlace(const std::string& archive, const std::string& entry);
   void CheckChains(const Edition& edition, const std::vector<const CVersionFolder*>& versions);
   void CheckChain(const Edition& edition, const CVersionFolder& older, const CVersionFolder& current);
-  bool ApplyArchive(CZipArchive& zip, const std::string& archive, const CVersionFolder& older, Result& result,
-                    std::string& versionFile);
+  bool ApplyArchive(CZipArchive& zip, const CVersionFolder& older, Result& result, std::string& versionFile);
   bool CompareResult(CZipArchive& zip, const std::string& archive, const CVersionFolder& older,
                      const CVersionFolder& current, const Result& result);
   std::string Key(const std::string& folderName) const;
