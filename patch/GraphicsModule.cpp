@@ -37,6 +37,9 @@ __attribute__((noinline, target("sse"))) void RunProbe() {
   t_probing = false;
 }
 
+const char kBuildSSE[] = "NorvGFuncSSE.dll";
+const char kBuildN[] = "NorvGFuncN.dll";
+
 }  // namespace
 
 int HasSSE() {
@@ -48,8 +51,20 @@ int HasSSE() {
   return t_faulted ? 0 : 1;
 }
 
+// The build that suits this processor.
+static const char* BuildForThisProcessor() { return HasSSE() == 1 ? kBuildSSE : kBuildN; }
+
 int SelectGraphicsModule() {
-  const char* build = HasSSE() == 1 ? "NorvGFuncSSE.dll" : "NorvGFuncN.dll";
-  CopyFileA(build, "NorvGFunc.dll", FALSE);
+  CopyFileA(BuildForThisProcessor(), "NorvGFunc.dll", FALSE);
   return 1;
+}
+
+bool IsGraphicsModuleBuild(const char* name) {
+  return lstrcmpiA(name, kBuildSSE) == 0 || lstrcmpiA(name, kBuildN) == 0;
+}
+
+int StageGraphicsModule() {
+  const char* build = BuildForThisProcessor();
+  if (GetFileAttributesA(build) == INVALID_FILE_ATTRIBUTES) return 1;
+  return CopyFileA(build, "NorvGFunc.new", FALSE) ? 1 : 0;
 }

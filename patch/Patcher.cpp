@@ -5,6 +5,7 @@
 #include "net/WinHandle.h"
 #include "patch/AuthPatchProcess.h"
 #include "patch/DownloadServer.h"
+#include "patch/GraphicsModule.h"
 #include "patch/VersionFile.h"
 
 #include <mmsystem.h>
@@ -217,7 +218,13 @@ bool cPatcher::DownloadArchive(char* local, char* archiveName, size_t archiveNam
   return false;
 }
 
+// A delivered graphics-module build is put in use through the update finisher, like
+// a delivered launcher: the build for this processor goes to "NorvGFunc.new", the
+// window hands over, and the finisher moves it over "NorvGFunc.dll" while nothing
+// of the launcher holds it. Without this, only a run that folds a staging folder
+// would refresh the module.
 int cPatcher::ApplyArchive(const char* archiveName, const char* local, const ServerRecord& record) {
+  const bool newGraphicsModule = DeliversGraphicsModule(archiveName);
   if (!ExtractPatch(archiveName)) {
     PostError(PATCH_ERR_EXTRACT);
     return Finish();
@@ -229,6 +236,10 @@ int cPatcher::ApplyArchive(const char* archiveName, const char* local, const Ser
     return Finish();
   }
   if (m_cancel) return Stop();
+  if (newGraphicsModule && !StageGraphicsModule()) {
+    PostError(PATCH_ERR_EXTRACT);
+    return Finish();
+  }
   char recordName[260] = {};
   MakeRecordName(local, recordName, sizeof(recordName));
   if (!ReplaceVersionFile(recordName)) {

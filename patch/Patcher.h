@@ -95,6 +95,7 @@ private:
   int TransferArchive(const char* local, char* archiveName, size_t archiveNameSize);
   bool DownloadArchive(char* local, char* archiveName, size_t archiveNameSize);
   int ApplyArchive(const char* archiveName, const char* local, const ServerRecord& record);
+  static bool DeliversGraphicsModule(const char* archiveName);
   int ReportDownload(unsigned total, unsigned done, const char* name);
   void ShowVersion(const char* version);
   void ShowNewVersion(const char* version);

@@ -5,6 +5,7 @@
 
 #include "files/CurrentDirectory.h"
 #include "files/DirectoryName.h"
+#include "patch/GraphicsModule.h"
 #include "patch/PackStorage.h"
 #include "zip/ZipArchive.h"
 #include "zip/ZipPlatform.h"
@@ -116,6 +117,17 @@ bool cPatcher::OnExtractProgress(const char* name, unsigned done) {
   if (m_cancel) return false;
   SetProgress(name, done);
   return true;
+}
+
+// True when the archive holds a graphics-module build at its root.
+bool cPatcher::DeliversGraphicsModule(const char* archiveName) {
+  CZipArchive archive;
+  if (!archive.Open(archiveName, CZipArchive::zipOpenReadOnly, 0)) return false;
+  CZipFileHeader header;
+  for (int index = 0; index < archive.GetCount(); ++index) {
+    if (archive.GetFileInfo(header, index) && IsGraphicsModuleBuild(header.GetFileName())) return true;
+  }
+  return false;
 }
 
 bool cPatcher::UpdatePackFiles() {

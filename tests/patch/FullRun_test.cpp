@@ -167,6 +167,40 @@ TEST(FullRun, FailuresKeepTheGameConsistent) {
   }
 }
 
+// A graphics-module build delivered without pack content reaches "NorvGFunc.dll"
+// through the finisher: the engine leaves the build for this processor (SSE under
+// Wine) as "NorvGFunc.new" and does not touch "NorvGFunc.dll" itself.
+TEST(FullRun, ADeliveredGraphicsBuildIsHandedToTheFinisher) {
+  struct Case {
+    std::string prefix;
+    std::string name;
+    FileMap content;
+    std::string handedOver;  // "NorvGFunc.new" after the run; empty: none
+  };
+  const std::vector<Case> cases = {
+      {"GFBO", "both builds",
+       {{"NorvGFuncSSE.dll", "new sse"}, {"NorvGFuncN.dll", "new n"}, {RecordName("GFBO"), "GFBO00000200 00000100"}},
+       "new sse"},
+      {"GFLC", "the SSE build, named in another case",
+       {{"norvgfuncsse.DLL", "new sse"}, {RecordName("GFLC"), "GFLC00000200 00000100"}}, "new sse"},
+      {"GFNO", "no build", {{"Data\\a.txt", "new a"}, {RecordName("GFNO"), "GFNO00000200 00000100"}}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameFolder folder("full run graphics " + c.name);
+    MakeOldGame(c.prefix);
+    ServePatch(c.prefix, c.content);
+    RunResult run = RunEngine();
+    EXPECT_EQ(run.messages, Lines{});
+    EXPECT_EQ(ReadBytes("NorvGFunc.dll"), "older module");
+    EXPECT_EQ(Exists("NorvGFunc.new"), !c.handedOver.empty());
+    if (!c.handedOver.empty()) {
+      EXPECT_EQ(ReadBytes("NorvGFunc.new"), c.handedOver);
+    }
+    EXPECT_EQ(ReadBytes("KQVerInfo.ver"), c.prefix + "00000200 00000100");
+  }
+}
+
 TEST(FullRun, AStagingFolderLeftByAFailedRunIsFoldedInWhenUpToDate) {
   GameFolder folder("full run folds leftovers");
   MakeOldGame("LEFT");

@@ -121,6 +121,12 @@ done <"$fixtures/index.txt"
 
 # --- failures: status and one clear line ----------------------------------------
 expect_failure "no arguments" 2 '^usage: kqpack'
+# Help is asked for, not a mistake: the usage on stdout and status 0.
+for asked in --help help; do
+  run $asked
+  check "kqpack $asked: status 0, the usage on stdout, nothing on stderr" \
+    '[ $status -eq 0 ] && grep -q "kqpack verify SERVER_DIR" out.clean && [ ! -s err.clean ]'
+done
 expect_failure "unknown command" 2 '^usage: kqpack' pack a.kqp tree
 expect_failure "create from a missing folder" 1 '^kqpack: no-such-dir: not a folder$' create x.kqp no-such-dir
 expect_failure "create into a missing folder" 1 '^kqpack: no/such/x.kqp: cannot create' create no/such/x.kqp tree
@@ -166,6 +172,15 @@ echo device >badtree/sub/aux.txt
 expect_failure "create refuses a name the reader would refuse" 1 '^kqpack: bad.kqp: sub/aux.txt: unsafe entry name$' \
   create bad.kqp badtree
 check "no archive is left after a failed create" '[ ! -e bad.kqp ]'
+
+# A create that fails keeps the archive that was at its path, and leaves nothing beside it.
+mkdir -p keep
+run create keep/kept.kqp tree
+cp keep/kept.kqp kept-copy.kqp
+expect_failure "create over an archive refuses a name the reader would refuse" 1 \
+  '^kqpack: keep/kept.kqp: sub/aux.txt: unsafe entry name$' create keep/kept.kqp badtree
+check "a failed create keeps the archive that was there" \
+  'cmp -s keep/kept.kqp kept-copy.kqp && [ "$(ls -A keep)" = kept.kqp ]'
 
 # An archive written into the folder it packs does not contain itself.
 cp -r tree self

@@ -4,7 +4,7 @@
 # Scenarios: patch_and_start, enter_during_patching, escape_during_download,
 # error_codes, posted_errors, second_instance, four_folders, missing_language,
 # broken_skin, self_update, escape_during_authpatch, escape_during_record_stall,
-# finisher_after_error_box.
+# finisher_after_error_box, graphics_module_update.
 build="$(cd "$1" && pwd)"
 port="$2"
 work="$3"
@@ -370,10 +370,49 @@ finisher_after_error_box() {
   echo "OK: the finisher waited for the error box, then swapped in and started the new launcher"
 }
 
+# A release that changes the graphics module and no pack: the game folder has no
+# staging folder and the archive brings none, so no pack update copies the module.
+# The launcher hands the new build for this processor to KQExecuter, which puts it
+# in place as "NorvGFunc.dll" and restarts the launcher.
+graphics_module_update() {
+  local game="$work/game" build
+  make_game "$game" 100
+  rm -rf "$game/3DData"
+  cp "$bin/NorvGFuncSSE.dll" "$game/NorvGFunc.dll"
+  make_version "$work/v100" 100
+  make_version "$work/v101" 101
+  rm -rf "$work/v101/3DData"
+  cp -r "$work/v100/3DData" "$work/v101/3DData"
+  for build in NorvGFuncSSE NorvGFuncN; do
+    cp "$bin/$build.dll" "$work/v100/$build.dll"
+    # The same module with a marker behind its image: a new build that still loads.
+    { cat "$bin/$build.dll"; printf 'KQ-NEW-%s' "$build"; } >"$work/v101/$build.dll"
+  done
+  serve
+  publish "$work/v101" "$work/v100"
+  start_launcher "$game"
+  wait_exit "$LAUNCHER" 60 || fail "the launcher did not hand over to KQExecuter: $(texts "$TITLE")"
+  local i swapped=""
+  for i in $(seq 1 120); do
+    if cmp -s "$game/NorvGFunc.dll" "$work/v101/NorvGFuncSSE.dll"; then swapped=1; break; fi
+    sleep 0.5
+  done
+  [ -n "$swapped" ] || fail "NorvGFunc.dll is not the new build for this processor (SSE)"
+  drive wait "$TITLE" 30000 >/dev/null || fail "the launcher was not restarted"
+  wait_ready 60 || fail "the restarted launcher did not get ready"
+  [ ! -e "$game/NorvGFunc.new" ] || fail "NorvGFunc.new left"
+  cmp -s "$game/NorvGFuncN.dll" "$work/v101/NorvGFuncN.dll" || fail "NorvGFuncN.dll is not the new build"
+  [ "$(head -c 12 "$game/KQVerInfo.ver")" = "$(version_string 101)" ] || fail "version file not replaced"
+  cmp -s "$game/NorvGFunc.dll" "$work/v101/NorvGFuncSSE.dll" || fail "the restarted launcher changed NorvGFunc.dll"
+  close_launchers
+  drive gone "$TITLE" 20000 >/dev/null || fail "the restarted launcher did not close"
+  echo "OK: the new graphics module for this processor is NorvGFunc.dll after the patch, through KQExecuter"
+}
+
 begin_scenario
 case "$scenario" in
   patch_and_start | enter_during_patching | escape_during_download | error_codes | posted_errors | \
     second_instance | four_folders | missing_language | broken_skin | self_update | escape_during_authpatch | \
-    escape_during_record_stall | finisher_after_error_box) "$scenario" ;;
+    escape_during_record_stall | finisher_after_error_box | graphics_module_update) "$scenario" ;;
   *) fail "unknown scenario $scenario" ;;
 esac
