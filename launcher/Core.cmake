@@ -5,6 +5,7 @@ add_library(kq_launcher_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/LanguageCode.h
   ${CMAKE_CURRENT_LIST_DIR}/LanguageTexts.cpp ${CMAKE_CURRENT_LIST_DIR}/LanguageTexts.h
   ${CMAKE_CURRENT_LIST_DIR}/StatusText.cpp ${CMAKE_CURRENT_LIST_DIR}/StatusText.h
+  ${CMAKE_CURRENT_LIST_DIR}/TextInput.cpp ${CMAKE_CURRENT_LIST_DIR}/TextInput.h
 )
 target_link_libraries(kq_launcher_core PUBLIC kq_common)
 
