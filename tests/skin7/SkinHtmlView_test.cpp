@@ -11,8 +11,11 @@
 #include "skin/SkinHtmlView.h"
 #include "tests/skin/SkinWindowTest.h"
 
+#include <shellapi.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -238,6 +241,80 @@ TEST_F(SkinHtmlViewTest, NavigationRule) {
     EXPECT_EQ(view->IsWindowVisible() != FALSE, c.showable) << "a completed home page shows a showable view";
     ::DestroyWindow(view->GetSafeHwnd());
   }
+}
+
+// Hands a link to the real way out (ShellExecuteEx), with the stand-in game client,
+// which logs its command line, in place of the user's browser.
+class cLoggedBrowserView : public cCountedView {
+protected:
+  void OpenExternal(const char*, const char* url) override {
+    const char* bin = std::getenv("KQ_BIN_DIR");
+    std::string program = std::string(bin != nullptr ? bin : ".") + "/KQClient-Connect.exe";
+    cSkinHtmlView::OpenExternal(program.c_str(), url);
+  }
+};
+
+std::wstring Wide(const std::string& text) {
+  int size = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(size > 0 ? (size_t)size : 1, L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], size);
+  wide.resize(wide.size() - 1);
+  return wide;
+}
+
+// The arguments of a logged command line (the text before the tab), split by the
+// Windows rules; the program's name first.
+std::vector<std::wstring> LoggedArguments(const std::string& logLine) {
+  std::string commandLine = logLine.substr(0, logLine.find('\t'));
+  int count = 0;
+  LPWSTR* split = ::CommandLineToArgvW(Wide(commandLine).c_str(), &count);
+  std::vector<std::wstring> arguments;
+  for (int i = 0; split != nullptr && i < count; ++i) arguments.push_back(split[i]);
+  if (split != nullptr) ::LocalFree(split);
+  return arguments;
+}
+
+// The first line of the stand-in's log once it is there (up to 20 s), else "".
+std::string WaitForLoggedLine(const char* log) {
+  for (int waited = 0; waited < 20000; waited += 100) {
+    FILE* file = std::fopen(log, "rb");
+    if (file != nullptr) {
+      char line[2048] = {};
+      bool complete = std::fgets(line, sizeof(line), file) != nullptr && std::strchr(line, '\n') != nullptr;
+      std::fclose(file);
+      if (complete) return line;
+    }
+    ::Sleep(100);
+  }
+  return std::string();
+}
+
+// A link whose address holds spaces and quotes (a tampered page over plain HTTP)
+// reaches the browser as one argument, the address itself.
+TEST_F(SkinHtmlViewTest, ALinkReachesTheBrowserAsOneArgument) {
+  const char kLog[] = "KQClient-Connect.log";
+  const std::string targets[] = {
+      "http://127.0.0.1:9/a b.html",
+      "http://127.0.0.1:9/say\"hi\".html",
+      "http://127.0.0.1:9/x\" --new-window \"file:///C:/windows/win.ini",
+      "http://127.0.0.1:9/dir\\\" tail\\",
+  };
+  for (const std::string& target : targets) {
+    SCOPED_TRACE(target);
+    ::DeleteFileA(kLog);
+    cLoggedBrowserView* view = new cLoggedBrowserView;
+    ASSERT_TRUE(view->Create(m_board, &m_parent, 1003, 0));
+    bool cancel = false;
+    view->OnBeforeNavigate2(target.c_str(), &cancel);
+    EXPECT_TRUE(cancel);
+    std::string logged = WaitForLoggedLine(kLog);
+    ASSERT_FALSE(logged.empty()) << "the stand-in browser did not start";
+    std::vector<std::wstring> arguments = LoggedArguments(logged);
+    ASSERT_EQ(arguments.size(), 2u) << logged;
+    EXPECT_EQ(arguments[1], Wide(target)) << logged;
+    ::DestroyWindow(view->GetSafeHwnd());
+  }
+  ::DeleteFileA(kLog);
 }
 
 // A home page that cannot be loaded keeps the view hidden, also when the control
