@@ -252,6 +252,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void CWnd::PostNcDestroy() {}
 
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
 int CWnd::OnCreate(CREATESTRUCTA*) { return static_cast<int>(Default()); }
 void CWnd::OnDestroy() { Default(); }
 void CWnd::OnPaint() { Default(); }

@@ -92,6 +92,11 @@ public:
 
   // Entry point of every message; the default routes to the handlers below.
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // A queued message for this window or one of its children, before it is
+  // translated and dispatched (a dialog's modal loop asks each window object from
+  // the message's window up). TRUE when handled: the message goes no further. The
+  // default handles nothing.
+  virtual BOOL PreTranslateMessage(MSG* msg);
 
 protected:
   // Holds off PostNcDestroy while it lives: code that makes a call which may destroy

@@ -7,16 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include "skin/SkinDialogTemplate.h"
 #include "skin/SkinHtmlNavigation.h"
 #include "skin/SkinHtmlView.h"
 #include "tests/skin/SkinWindowTest.h"
+#include "ui/Dialog.h"
 
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -376,6 +380,131 @@ TEST_F(SkinHtmlViewTest, KeysNeverReachThePage) {
   EXPECT_EQ(info.dwFlags, (DWORD)DOCHOSTUIFLAG_NO3DBORDER);
   EXPECT_EQ(info.dwDoubleClick, 0u);
   ::DestroyWindow(view->GetSafeHwnd());
+}
+
+// --- Keys through the modal loop -------------------------------------------------
+
+// Counts the key presses that the view's filter was asked about.
+// (The count outlives the view, which goes with the dialog's window.)
+class cFilterView : public cCountedView {
+public:
+  static int s_keyDownsFiltered;
+  HRESULT OnTranslateAccelerator(const MSG* msg, const GUID* group, DWORD commandId) override {
+    if (msg != nullptr && msg->message == WM_KEYDOWN) ++s_keyDownsFiltered;
+    return cSkinHtmlView::OnTranslateAccelerator(msg, group, commandId);
+  }
+};
+int cFilterView::s_keyDownsFiltered = 0;
+
+// What the browser control's windows received of the keys, by message.
+std::map<UINT, int> g_keysSeen;
+std::map<HWND, WNDPROC> g_controlProcs;
+
+LRESULT CALLBACK RecordKeysProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message >= WM_KEYFIRST && message <= WM_KEYLAST) ++g_keysSeen[message];
+  WNDPROC previous = g_controlProcs[hwnd];
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    g_controlProcs.erase(hwnd);
+  }
+  return ::CallWindowProcA(previous, hwnd, message, wParam, lParam);
+}
+
+BOOL CALLBACK ListWindow(HWND hwnd, LPARAM windows) {
+  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
+  return TRUE;
+}
+
+std::string ClassOf(HWND hwnd) {
+  char name[128] = {};
+  ::GetClassNameA(hwnd, name, sizeof(name));
+  return name;
+}
+
+// A dialog with the board in it, run through the framework's modal loop: once it
+// runs, it posts key presses to the browser control's innermost window, as the
+// system does for the window with the focus, and ends itself after them.
+class cBoardDialog : public ui::CDialog {
+public:
+  static const UINT kPostKeys = WM_APP + 40;
+  static const UINT kDone = WM_APP + 41;
+
+  cBoardDialog(const cSkinHtmlViewResource* board, std::vector<WPARAM> keys)
+      : ui::CDialog(IDD_SKIN_DIALOG), m_board(board), m_keys(std::move(keys)) {}
+
+  cFilterView* view = nullptr;
+  HWND controlWindow = nullptr;
+  std::vector<std::string> controlClasses;
+
+  BOOL OnInitDialog() override {
+    ui::CDialog::OnInitDialog();
+    view = new cFilterView;
+    EXPECT_TRUE(view->Create(m_board, this, 1008, 0));
+    view->NavigateHome();
+    SetTimer(1, 10000);
+    PostMessage(kPostKeys);
+    return TRUE;
+  }
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == kPostKeys) {
+      PostKeys();
+      return 0;
+    }
+    if (message == kDone || message == WM_TIMER) {
+      EndDialog(message == kDone ? 1 : 2);
+      return 0;
+    }
+    return ui::CDialog::WindowProc(message, wParam, lParam);
+  }
+
+private:
+  // Every window of the control records what it gets; the keys go to the last
+  // (innermost) one, then the end of the run.
+  void PostKeys() {
+    std::vector<HWND> windows;
+    ::EnumChildWindows(view->GetSafeHwnd(), ListWindow, reinterpret_cast<LPARAM>(&windows));
+    for (HWND hwnd : windows) {
+      controlClasses.push_back(ClassOf(hwnd));
+      g_controlProcs[hwnd] = reinterpret_cast<WNDPROC>(
+          ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordKeysProc)));
+    }
+    if (!windows.empty()) {
+      controlWindow = windows.back();
+      for (WPARAM key : m_keys) {
+        ::PostMessageA(controlWindow, WM_KEYDOWN, key, 1);
+        ::PostMessageA(controlWindow, WM_KEYUP, key, 0xC0000001);
+      }
+    }
+    PostMessage(kDone);
+  }
+
+  const cSkinHtmlViewResource* m_board;
+  std::vector<WPARAM> m_keys;
+};
+
+// The keys that would scroll a board without scroll bars, reload it, go back, or
+// type into its forms, sent to the real browser control's window: the modal loop
+// hands them to the control, the view's filter answers for every press, and the
+// control's windows never get them (nor the characters they would make).
+TEST_F(SkinHtmlViewTest, KeysSentToTheBrowserControlNeverReachIt) {
+  const char* control = std::getenv("KQ_BROWSER_CONTROL");
+  if (control != nullptr && std::string(control) == "absent") GTEST_SKIP() << "no browser control to send keys to";
+  const std::vector<WPARAM> keys = {VK_DOWN, VK_NEXT, VK_PRIOR, VK_SPACE, VK_END, 'A', VK_F5, VK_BACK};
+  ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+  g_keysSeen.clear();
+  cFilterView::s_keyDownsFiltered = 0;
+  {
+    cBoardDialog dialog(m_board, keys);
+    EXPECT_EQ(dialog.DoModal(), 1) << "the dialog ended itself after the keys";
+    std::printf("browser control windows:");
+    for (const std::string& name : dialog.controlClasses) std::printf(" %s", name.c_str());
+    std::printf("\n");
+    ASSERT_NE(dialog.controlWindow, nullptr) << "the browser control made no window";
+    EXPECT_EQ(g_keysSeen[WM_KEYDOWN], 0) << "key presses reached the control";
+    EXPECT_EQ(g_keysSeen[WM_CHAR], 0) << "characters reached the control";
+    EXPECT_EQ(cFilterView::s_keyDownsFiltered, (int)keys.size()) << "the view's filter answered each press";
+  }
+  ::CoUninitialize();
 }
 
 }  // namespace
