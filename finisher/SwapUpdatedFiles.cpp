@@ -1,5 +1,7 @@
 #include "finisher/SwapUpdatedFiles.h"
 
+#include "ui/ProgramStart.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -42,20 +44,6 @@ bool RemoveTarget(const char* target) {
   return false;
 }
 
-void StartLauncher(const char* commandLine) {
-  std::string line = commandLine;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESIZE | STARTF_USEPOSITION | STARTF_USESTDHANDLES;
-  startup.wShowWindow = SW_SHOW;
-  PROCESS_INFORMATION process = {};
-  if (CreateProcessA(kLauncher, &line[0], nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS,
-                     nullptr, nullptr, &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-}
-
 }  // namespace
 
 void SwapUpdatedFiles(const char* commandLine) {
@@ -64,5 +52,5 @@ void SwapUpdatedFiles(const char* commandLine) {
     if (RemoveTarget(pair.target)) MoveFileA(pair.source, pair.target);
   }
   Sleep(SWAP_RETRY_MS);
-  StartLauncher(commandLine);
+  ui::StartProgram(kLauncher, commandLine);
 }
