@@ -53,9 +53,6 @@ public:
   // to end (WM_PATCH_HANDOVER).
   void OnPatchFinished(bool finished) override;
 
-  // The progress step last shown.
-  int GetStep() const { return m_nStep; }
-
 private:
   void ShowStepText(int step);
   void InvalidateProgress();
@@ -68,5 +65,6 @@ private:
   tWindows m_windows;
   unsigned m_nStepTotal;
   unsigned m_nStepDone;
+  // The progress step last shown.
   int m_nStep;
 };
