@@ -465,7 +465,9 @@ TEST_F(LaunchOptionsTest, ChoiceOnAnyDesktopRateIsKept) {
         ASSERT_EQ(windowed, choice.windowSize);
         ASSERT_EQ(options.WriteLaunchOptions(controls), 1);
       }
-      if (choice.windowSize) EXPECT_EQ(OptionFile(), "15050301 1 1024 710 32 " + std::to_string(rate));
+      if (choice.windowSize) {
+        EXPECT_EQ(OptionFile(), "15050301 1 1024 710 32 " + std::to_string(rate));
+      }
       cLaunchOptions options(display);
       RecordingControls controls;
       EXPECT_EQ(options.ReadLaunchOptions(), 1) << OptionFile();
