@@ -1,5 +1,7 @@
 #include "finisher/SwapUpdatedFiles.h"
 
+#include "ui/ProgramStart.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -43,20 +45,6 @@ void ReportUnreplaced(const char* target) {
   MessageBoxA(nullptr, text, SWAP_FAILED_CAPTION, MB_OK | MB_ICONERROR);
 }
 
-void StartLauncher(const char* commandLine) {
-  std::string line = commandLine;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESIZE | STARTF_USEPOSITION | STARTF_USESTDHANDLES;
-  startup.wShowWindow = SW_SHOW;
-  PROCESS_INFORMATION process = {};
-  if (CreateProcessA(kLauncher, &line[0], nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS,
-                     nullptr, nullptr, &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-}
-
 }  // namespace
 
 const char SWAP_FAILED_CAPTION[] = "KQ Patcher";
@@ -73,6 +61,6 @@ bool SwapUpdatedFiles(const char* commandLine) {
     }
   }
   Sleep(SWAP_RETRY_MS);
-  StartLauncher(commandLine);
+  ui::StartProgram(kLauncher, commandLine);
   return true;
 }

@@ -1,6 +1,7 @@
 #include "launcher/PatcherApp.h"
 
 #include "launcher/LanguageCode.h"
+#include "launcher/MainComponents.h"
 #include "launcher/PatcherDlg.h"
 #include "patch/LauncherMutex.h"
 
@@ -52,7 +53,7 @@ BOOL cPatcherApp::InitInstance() {
   }
   // A skin without the main window or one of its controls counts as a broken skin.
   const cSkinDialogResource* mainResource = nullptr;
-  if (LoadSkin()) mainResource = m_pSkin->FindDialog("main");
+  if (LoadSkin()) mainResource = m_pSkin->FindDialog(MAIN_DIALOG_NAME);
   if (!mainResource || !cPatcherDlg::HasComponents(*mainResource)) {
     ShowStartupMessage("Failed to load skin info.");
     return FALSE;

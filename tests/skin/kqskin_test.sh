@@ -102,6 +102,23 @@ run check broken
 expect_failure "a component of another kind" \
   "broken/skin.txt: \"minimize\" in dialog \"main\" is a progressbar; the launcher needs a button"
 
+# A stray word after the last block, cut short by the end of the file, is a word
+# all the same; a comment at the end of an unclosed block is the missing brace.
+broken
+line=$(( $(wc -l <broken/skin.txt) + 1 ))
+printf 'Dialog' >>broken/skin.txt
+run check broken
+expect_failure "a stray word at the end" \
+  "broken/skin.txt:$line: expected \"dialog\" at the top level, found \"Dialog\""
+
+broken
+line=$(line_of '{')
+sed -i '$d' broken/skin.txt
+printf '// the end' >>broken/skin.txt
+run check broken
+expect_failure "a comment at the end of an unclosed block" \
+  "broken/skin.txt:$line: the file ends inside the dialog block opened on this line (missing \"}\")"
+
 run check missing-folder
 expect_failure "a folder without skin.txt" "missing-folder/skin.txt: cannot open the skin script"
 
