@@ -65,7 +65,7 @@ int PunctuationKind(int c) {
 
 }  // namespace
 
-cLexer::cLexer() : m_text(nullptr), m_size(0), m_position(0), m_line(1) {}
+cLexer::cLexer() : m_text(nullptr), m_size(0), m_position(0), m_line(1), m_endedWithoutToken(false) {}
 
 cLexer::cLexer(const char* text, uint32_t size) : cLexer() { cLexer::SetText(text, size); }
 
@@ -78,6 +78,7 @@ void cLexer::SetText(const char* text, uint32_t size) {
   m_size = text != nullptr ? size : 0;
   m_position = 0;
   m_line = 1;
+  m_endedWithoutToken = false;
 }
 
 void cLexer::SetStream(cMemFileToRead* stream) {
@@ -143,10 +144,14 @@ int cLexer::ReadToken(cToken& token) {
   int count = 0;
   int state = STATE_START;
   int kind = TOKEN_NONE;
+  m_endedWithoutToken = false;
 
   while (state != STATE_FINAL) {
     int c = GetChar();
     if (c == kEndOfText) {
+      // In the start state the buffer holds at most a finished comment's first
+      // character; inside a comment, the comment's.
+      m_endedWithoutToken = (state == STATE_START || state == STATE_COMMENT) && m_position >= m_size;
       break;
     }
     bool store = false;

@@ -39,11 +39,17 @@ public:
   int GetChar();
   // Steps back one byte, uncounting a line feed.
   void UngetChar();
+  // True when the last ReadToken met the end of the text having read nothing but
+  // blanks and comments: its TOKEN_NONE stands for no token, though its text may
+  // hold a comment's first character. Any other TOKEN_NONE with text is a token
+  // that the end cut short.
+  bool EndedWithoutToken() const { return m_endedWithoutToken; }
 
 private:
   const unsigned char* m_text;
   uint32_t m_size;
   uint32_t m_position;
   int m_line;
+  bool m_endedWithoutToken;
   std::map<std::string, int> m_keywords;
 };

@@ -3,6 +3,7 @@
 #include "finisher/SwapUpdatedFiles.h"
 #include "finisher/resource.h"
 #include "patch/GraphicsModule.h"
+#include "patch/LauncherMutex.h"
 #include "ui/MinimizedIcon.h"
 #include "ui/WinApp.h"
 
@@ -36,9 +37,12 @@ BOOL cExecuterDlg::OnInitDialog() {
   return TRUE;
 }
 
+// The old launcher may still be open, with its executable in use, for as long as
+// the player leaves an error box of its finish on the screen: the swap waits until
+// it has ended (its folder mutex is gone), however long that takes.
 void cExecuterDlg::OnTimer(UINT_PTR) {
   if (GetTickCount() - m_dwStartTick > kDelayMs) m_bDue = TRUE;
-  if (m_bDue) {
+  if (m_bDue && !IsLauncherRunningHere()) {
     KillTimer(g_nTimer);
     // The argument text goes back to the launcher whole, behind one space that
     // stands where a program name would.

@@ -1,6 +1,6 @@
 // The finisher's only window: a dialog without size that selects the graphics module,
-// waits a little more than a second on a 1000 ms timer for the launcher to end, then
-// swaps the delivered files, starts the launcher again and closes.
+// waits on a 1000 ms timer until more than a second has passed and the old launcher
+// has ended, then swaps the delivered files, starts the launcher again and closes.
 #pragma once
 
 #include "ui/Dialog.h"

@@ -1,5 +1,7 @@
 #include "finisher/SwapUpdatedFiles.h"
 
+#include "ui/ProgramStart.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -26,43 +28,39 @@ bool CanRead(const char* path) {
   return true;
 }
 
-bool Missing(const char* path) {
-  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return false;
-  DWORD error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-// Deletes target, retrying while it is in use, within SWAP_DELETE_ATTEMPTS. True
-// when the target is gone (or was never there).
-bool RemoveTarget(const char* target) {
-  for (int attempt = 0; attempt < SWAP_DELETE_ATTEMPTS; ++attempt) {
-    if (DeleteFileA(target) || Missing(target)) return true;
+// Moves source over target in one step, clearing a read-only target first, and
+// retries while the target is in use, within SWAP_REPLACE_ATTEMPTS.
+bool ReplaceTarget(const char* source, const char* target) {
+  for (int attempt = 0; attempt < SWAP_REPLACE_ATTEMPTS; ++attempt) {
+    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+    if (MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING)) return true;
     Sleep(SWAP_RETRY_MS);
   }
   return false;
 }
 
-void StartLauncher(const char* commandLine) {
-  std::string line = commandLine;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESIZE | STARTF_USEPOSITION | STARTF_USESTDHANDLES;
-  startup.wShowWindow = SW_SHOW;
-  PROCESS_INFORMATION process = {};
-  if (CreateProcessA(kLauncher, &line[0], nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS,
-                     nullptr, nullptr, &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
+void ReportUnreplaced(const char* target) {
+  char text[512];
+  std::snprintf(text, sizeof(text), SWAP_FAILED_FORMAT, target);
+  MessageBoxA(nullptr, text, SWAP_FAILED_CAPTION, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
 
-void SwapUpdatedFiles(const char* commandLine) {
+const char SWAP_FAILED_CAPTION[] = "KQ Patcher";
+const char SWAP_FAILED_FORMAT[] =
+    "The update could not be finished: %s could not be replaced.\n"
+    "Close the programs that use it, then start KQAutoPatch.exe again.";
+
+bool SwapUpdatedFiles(const char* commandLine) {
   for (const FilePair& pair : kPairs) {
     if (!CanRead(pair.source)) continue;
-    if (RemoveTarget(pair.target)) MoveFileA(pair.source, pair.target);
+    if (!ReplaceTarget(pair.source, pair.target)) {
+      ReportUnreplaced(pair.target);
+      return false;
+    }
   }
   Sleep(SWAP_RETRY_MS);
-  StartLauncher(commandLine);
+  ui::StartProgram(kLauncher, commandLine);
+  return true;
 }

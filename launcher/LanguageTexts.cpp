@@ -1,11 +1,11 @@
 #include "launcher/LanguageTexts.h"
 
 #include "launcher/LanguageCode.h"
+#include "launcher/TextInput.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -17,11 +17,6 @@ const char TEXTPOS_PATTERN[] = "./Image/AutoPatch/%s/textpos.txt";
 const int PATH_SIZE = 1024;
 const int TEXT_LINE_LIMIT = 255;     // fgets limit of a text slot: 254 characters at most
 const int TEXTPOS_LINE_SIZE = 512;   // fgets limit of a textpos line
-
-struct FileCloser {
-  void operator()(FILE* file) const { fclose(file); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 // Opens the language file that pattern names, in text mode; null when it is missing.
 FilePtr OpenLanguageFile(const char* pattern) {
@@ -75,29 +70,11 @@ bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 bool StartsWith(const char* text, const char* prefix) { return strncmp(text, prefix, strlen(prefix)) == 0; }
 
-// The number at the start of text as atoi reads it (white space, sign, digits; 0
-// without digits), held to the range of LONG instead of overflowing.
-LONG ReadDecimal(const char* text) {
-  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) {
-    ++text;
-  }
-  bool negative = false;
-  if (*text == '+' || *text == '-') {
-    negative = *text == '-';
-    ++text;
-  }
-  const int64_t limit = (int64_t)INT32_MAX + 1;
-  int64_t value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    value = value * 10 + (*text - '0');
-    if (value > limit) {
-      value = limit;
-    }
-  }
-  if (negative) {
-    return (LONG)-value;
-  }
-  return (LONG)(value > INT32_MAX ? INT32_MAX : value);
+// The number at the start of a textpos token, 0 when it has none.
+LONG TokenValue(const char* token) {
+  int32_t value = 0;
+  ReadDecimal(token, &value);
+  return (LONG)value;
 }
 
 }  // namespace
@@ -184,7 +161,7 @@ void cLanguageTexts::ReadTextPositionLine(const char* line) {
     LONG values[4];
     for (LONG& value : values) {
       pos = NextToken(pos, token);
-      value = ReadDecimal(token);
+      value = TokenValue(token);
     }
     *target = RECT{values[0], values[1], values[2], values[3]};
   }

@@ -1,9 +1,10 @@
 #include "launcher/LaunchOptions.h"
 
+#include "launcher/TextInput.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -11,7 +12,11 @@ namespace {
 const DWORD MIN_WIDTH = 800, MAX_WIDTH = 4096;
 const DWORD MIN_HEIGHT = 600, MAX_HEIGHT = 4096;
 const DWORD MIN_BITS = 16, MAX_BITS = 32;
-const DWORD MIN_RATE = 60, MAX_RATE = 1000;
+// Any rate a display reports: 0 and 1 stand for its default, and a television
+// runs at 50 Hz, a laptop panel often at 59. The window-size entry takes the
+// desktop's rate, so the file holds whatever the desktop runs at: only the top is
+// bounded.
+const DWORD MAX_RATE = 1000;
 
 // What a display mode needs to be listed.
 const DWORD LIST_BITS = 32;
@@ -23,10 +28,8 @@ const DWORD LIST_MIN_HEIGHT = 600;
 const DWORD WINDOW_WIDTH = 1024;
 const DWORD WINDOW_HEIGHT = 710;
 
-struct FileCloser {
-  void operator()(FILE* file) const { fclose(file); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
+// The option file is a few dozen bytes; what lies beyond this is not looked at.
+const size_t OPTION_FILE_LIMIT = 4096;
 
 DEVMODEA EmptyMode() {
   DEVMODEA mode;
@@ -36,12 +39,6 @@ DEVMODEA EmptyMode() {
 }
 
 bool InRange(DWORD value, DWORD low, DWORD high) { return value >= low && value <= high; }
-
-// 0 and 1 are how the system reports a display's default refresh rate; the window-size
-// entry takes the desktop's rate, so a file this launcher wrote may hold them.
-const DWORD DEFAULT_RATE_HIGHEST = 1;
-
-bool IsValidRate(DWORD rate) { return rate <= DEFAULT_RATE_HIGHEST || InRange(rate, MIN_RATE, MAX_RATE); }
 
 bool SameResolution(const DEVMODEA& a, const DEVMODEA& b) {
   return a.dmPelsWidth == b.dmPelsWidth && a.dmPelsHeight == b.dmPelsHeight;
@@ -57,38 +54,15 @@ bool IsListable(const DEVMODEA& mode) {
          mode.dmPelsWidth >= LIST_MIN_WIDTH && mode.dmPelsHeight >= LIST_MIN_HEIGHT;
 }
 
-bool IsSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// Reads one decimal integer as "%d" does (white space, optional sign, digits). False
-// when there is none or it does not fit an int: a value out of range is no value.
-bool ReadInteger(FILE* file, int* value) {
-  int c = getc(file);
-  while (IsSpace(c)) {
-    c = getc(file);
-  }
-  bool negative = false;
-  if (c == '+' || c == '-') {
-    negative = c == '-';
-    c = getc(file);
-  }
-  if (c < '0' || c > '9') {
-    return false;
-  }
-  int64_t number = 0;
-  for (; c >= '0' && c <= '9'; c = getc(file)) {
-    number = number * 10 + (c - '0');
-    if (number > (int64_t)INT32_MAX + 1) {
+// Reads the count numbers of the file's text into values; false when one is missing.
+bool ReadNumbers(const std::string& text, int32_t* values, int count) {
+  const char* pos = text.c_str();
+  for (int i = 0; i < count; ++i) {
+    pos = ReadDecimal(pos, &values[i]);
+    if (pos == nullptr) {
       return false;
     }
   }
-  if (c != EOF) {
-    ungetc(c, file);
-  }
-  number = negative ? -number : number;
-  if (number > INT32_MAX) {
-    return false;
-  }
-  *value = (int)number;
   return true;
 }
 
@@ -120,21 +94,15 @@ void cLaunchOptions::ReadCurrentMode(DEVMODEA& mode) {
 // refresh rate; a file with a value missing is not valid.
 int cLaunchOptions::ReadLaunchOptions() {
   FilePtr file(fopen(m_path.c_str(), "rb"));
-  int mark = 0;
-  if (file && ReadInteger(file.get(), &mark) && mark == OPTION_FILE_MARK) {
-    int values[5] = {};
-    bool complete = true;
-    for (int& value : values) {
-      if (!ReadInteger(file.get(), &value)) {
-        complete = false;
-        break;
-      }
-    }
-    DWORD width = (DWORD)values[1], height = (DWORD)values[2];
-    DWORD bits = (DWORD)values[3], rate = (DWORD)values[4];
-    if (complete && InRange(width, MIN_WIDTH, MAX_WIDTH) && InRange(height, MIN_HEIGHT, MAX_HEIGHT) &&
-        InRange(bits, MIN_BITS, MAX_BITS) && IsValidRate(rate)) {
-      m_bWindowed = values[0];
+  std::string text;
+  int32_t values[6] = {};
+  if (file && ReadFileText(file.get(), OPTION_FILE_LIMIT, &text) && ReadNumbers(text, values, 6) &&
+      values[0] == OPTION_FILE_MARK) {
+    DWORD width = (DWORD)values[2], height = (DWORD)values[3];
+    DWORD bits = (DWORD)values[4], rate = (DWORD)values[5];
+    if (InRange(width, MIN_WIDTH, MAX_WIDTH) && InRange(height, MIN_HEIGHT, MAX_HEIGHT) &&
+        InRange(bits, MIN_BITS, MAX_BITS) && rate <= MAX_RATE) {
+      m_bWindowed = values[1];
       m_optionMode.dmPelsWidth = width;
       m_optionMode.dmPelsHeight = height;
       m_optionMode.dmBitsPerPel = bits;

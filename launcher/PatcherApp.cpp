@@ -1,7 +1,9 @@
 #include "launcher/PatcherApp.h"
 
 #include "launcher/LanguageCode.h"
+#include "launcher/MainComponents.h"
 #include "launcher/PatcherDlg.h"
+#include "patch/LauncherMutex.h"
 
 #include <objbase.h>
 
@@ -51,7 +53,7 @@ BOOL cPatcherApp::InitInstance() {
   }
   // A skin without the main window or one of its controls counts as a broken skin.
   const cSkinDialogResource* mainResource = nullptr;
-  if (LoadSkin()) mainResource = m_pSkin->FindDialog("main");
+  if (LoadSkin()) mainResource = m_pSkin->FindDialog(MAIN_DIALOG_NAME);
   if (!mainResource || !cPatcherDlg::HasComponents(*mainResource)) {
     ShowStartupMessage("Failed to load skin info.");
     return FALSE;
@@ -72,11 +74,7 @@ int cPatcherApp::ExitInstance() {
 
 bool cPatcherApp::CheckSingleInstance() {
   char name[kDirectoryBufferSize] = {0};
-  DWORD length = GetCurrentDirectoryA(sizeof(name), name);
-  if (length == 0 || length >= sizeof(name)) return false;
-  for (char* c = name; *c; ++c) {
-    if (*c == '\\') *c = '>';
-  }
+  if (!MakeFolderMutexName(name, sizeof(name))) return false;
   m_hFolderMutex = CreateNewMutex(name);
   if (!m_hFolderMutex) return false;
 

@@ -1,11 +1,13 @@
 #include "launcher/PatcherDlg.h"
 
+#include "launcher/MainComponents.h"
 #include "launcher/StatusText.h"
 #include "launcher/resource.h"
 #include "patch/PatchMessages.h"
 #include "patch/Patcher.h"
 #include "skin/SkinHtmlView.h"
 #include "ui/MinimizedIcon.h"
+#include "ui/ProgramStart.h"
 #include "ui/WinApp.h"
 
 #include <process.h>
@@ -21,37 +23,9 @@ namespace {
 const char kCaption[] = "KQ Patcher";
 const char kClientProgram[] = "KQClient-Connect.exe";
 const char kLaunchToken[] = "vqtplmsozeb";
-const char kExecuterProgram[] = "KQExecuter.exe";
 const char kBrowserProgram[] = "Iexplore.exe";
 const DWORD kTextLineStyle = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP;
 const COLORREF kTextColor = RGB(200, 200, 200);
-// CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS.
-const DWORD kCreationFlags = 0x4000020;
-
-bool FileFound(const char* name) {
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA(name, &data);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
-}
-
-// Starts program from the current folder with the command line given (which
-// begins with a space where a program name would stand); true when it started.
-bool StartProgram(const char* program, std::string commandLine) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESIZE | STARTF_USEPOSITION | STARTF_USESTDHANDLES;
-  startup.wShowWindow = SW_SHOW;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, FALSE, kCreationFlags, nullptr, nullptr, &startup,
-                      &process)) {
-    return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
-}
 
 // Waits about ms milliseconds while handling messages that other threads send to
 // this thread's windows: the worker may be inside a text change of a control and
@@ -70,11 +44,6 @@ void WaitForThreadHandlingSentMessages(HANDLE thread) {
   }
 }
 
-template <class T>
-bool HasComponentOf(const cSkinDialogResource& resource, const char* name) {
-  return resource.FindComponentAs<T>(name) != nullptr;
-}
-
 }  // namespace
 
 cPatcherDlg::cPatcherDlg(const char* imagePath)
@@ -83,11 +52,9 @@ cPatcherDlg::cPatcherDlg(const char* imagePath)
       m_options(m_systemModes),
       m_hPatchThread(nullptr),
       m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      m_nStepTotal(0),
-      m_nStepDone(0),
       m_pBoard(nullptr),
       m_textBrush(nullptr),
-      m_nStep(0) {}
+      m_status(m_texts, m_progress) {}
 
 // On the paths that end the window without OnCancel (the game started, the hand-over
 // to the finisher) the worker has finished its run but may still be returning from
@@ -105,13 +72,7 @@ cPatcherDlg::~cPatcherDlg() {
 }
 
 bool cPatcherDlg::HasComponents(const cSkinDialogResource& resource) {
-  return HasComponentOf<cSkinButtonResource>(resource, "start") &&
-         HasComponentOf<cSkinButtonResource>(resource, "close") &&
-         HasComponentOf<cSkinButtonResource>(resource, "minimize") &&
-         HasComponentOf<cSkinProgressBarResource>(resource, "probar") &&
-         HasComponentOf<cSkinHtmlViewResource>(resource, "board") &&
-         HasComponentOf<cSkinButtonResource>(resource, "full") &&
-         HasComponentOf<cSkinComboBoxResource>(resource, "resolution");
+  return FindMissingMainComponent(resource) == nullptr;
 }
 
 // --- Creation -------------------------------------------------------------------
@@ -154,6 +115,10 @@ void cPatcherDlg::CreateControls() {
   CreateTextLine(m_stStatus, m_texts.GetStatusRect());
   CreateTextLine(m_stDataInfo, m_texts.GetDataInfoRect());
   CreateTextLine(m_stVersion, m_texts.GetVersionRect());
+
+  m_status.Bind(cPatchStatusSink::tWindows{m_hWnd, m_btnStart.GetSafeHwnd(), m_progress.GetSafeHwnd(),
+                                           m_stStatus.GetSafeHwnd(), m_stDataInfo.GetSafeHwnd(),
+                                           m_stVersion.GetSafeHwnd()});
 }
 
 // The board shows the publisher's page where the browser control works; where it
@@ -179,7 +144,7 @@ BOOL cPatcherDlg::OnInitDialog() {
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
   m_cbResolution.InitDropDown();
-  g_pPatcher = new cPatcher(this);
+  g_pPatcher = new cPatcher(&m_status);
   ui::CWinApp* app = ui::CWinApp::GetApp();
   g_pPatcher->Init(m_hWnd, app ? app->m_hInstance : GetModuleHandleA(nullptr));
   StartPatchThread();
@@ -223,28 +188,9 @@ void cPatcherDlg::OnCancel() {
   PostMessage(WM_CLOSE);
 }
 
-void cPatcherDlg::OnPatchFinished(bool finished) {
-  if (!finished) return;
-  if (!FileFound("KQAutoPatch.new") && !FileFound("NorvGFunc.new")) {
-    m_btnStart.EnableWindow(TRUE);
-    m_progress.SetPos(1.0f);
-    m_progress.Invalidate(FALSE);
-    m_nStep = PATCH_STEP_DONE;
-    return;
-  }
-  StartExecuter();
-  // The finisher replaces this program's files once it has ended: end without
-  // waiting for the engine and without saving the options.
+void cPatcherDlg::OnPatchHandOver() {
   cSkinDialog::OnCancel();
   EndDialog(0);
-}
-
-// The finisher gets this launcher's arguments behind one space and gives them back
-// to the launcher it restarts; the text is passed whole, however long.
-void cPatcherDlg::StartExecuter() {
-  ui::CWinApp* app = ui::CWinApp::GetApp();
-  std::string arguments = app && app->m_lpCmdLine ? app->m_lpCmdLine : "";
-  StartProgram(kExecuterProgram, " " + arguments);
 }
 
 // --- Game launch ------------------------------------------------------------------
@@ -261,43 +207,7 @@ void cPatcherDlg::OnOK() {
 
 bool cPatcherDlg::LaunchGame() {
   m_options.WriteLaunchOptions(*this);
-  return StartProgram(kClientProgram, std::string(" ") + kLaunchToken);
-}
-
-// --- Status display (worker thread) -----------------------------------------------
-
-void cPatcherDlg::SetPatchStep(int step, unsigned total) {
-  if (step == m_nStep && total == m_nStepTotal) return;
-  m_nStepTotal = total;
-  m_progress.SetPos(0.0f);
-  m_progress.Invalidate(FALSE);
-  ShowStepText(step);
-}
-
-void cPatcherDlg::ShowStepText(int step) {
-  m_nStep = step;
-  m_stStatus.SetWindowText(StepStatusText(m_texts, step).c_str());
-  RECT rect = m_texts.GetStatusRect();
-  InvalidateRect(&rect, TRUE);
-}
-
-void cPatcherDlg::SetPatchProgress(const char*, unsigned value) {
-  m_nStepDone = value;
-  m_progress.SetPos(ProgressFraction(value, m_nStepTotal));
-  m_progress.Invalidate(FALSE);
-}
-
-void cPatcherDlg::SetDownloadText(unsigned total, unsigned done, const char* name) {
-  m_stDataInfo.SetWindowText(FormatDownloadText(total, done, name).c_str());
-  RECT rect = m_texts.GetDataInfoRect();
-  InvalidateRect(&rect, TRUE);
-}
-
-void cPatcherDlg::SetVersionText(const char* version) { m_stVersion.SetWindowText(version); }
-
-void cPatcherDlg::RedrawVersionArea() {
-  RECT rect = m_texts.GetVersionRect();
-  InvalidateRect(&rect, TRUE);
+  return ui::StartProgram(kClientProgram, (std::string(" ") + kLaunchToken).c_str());
 }
 
 LRESULT cPatcherDlg::OnPatchError(WPARAM code, LPARAM) {
@@ -327,6 +237,10 @@ void cPatcherDlg::SetWindowedCheck(bool checked) {
 
 LRESULT cPatcherDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PATCH_ERROR) return OnPatchError(wParam, lParam);
+  if (message == WM_PATCH_HANDOVER) {
+    OnPatchHandOver();
+    return 0;
+  }
   return cSkinDialog::WindowProc(message, wParam, lParam);
 }
 

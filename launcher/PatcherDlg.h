@@ -5,15 +5,18 @@
 // and hands over to KQExecuter when a patch delivered a new launcher or graphics
 // module.
 //
-// Threads: every handler runs on the window's thread; the cPatchWindow operations
-// and OnPatchFinished run on the worker thread and reach the controls through
-// window calls that the system carries out on the window's thread. Errors come back
-// as a posted WM_PATCH_ERROR.
+// Threads: every member of the window runs on the window's thread. What the worker
+// thread calls (the cPatchWindow operations, OnPatchFinished among them) is the
+// status sink, a member object of its own (PatchStatusSink.h), which reaches the
+// controls through window calls that the system carries out on the window's
+// thread. Errors come back as a posted WM_PATCH_ERROR, the self-update hand-over
+// as a posted WM_PATCH_HANDOVER.
 #pragma once
 
 #include "launcher/LanguageTexts.h"
 #include "launcher/LaunchOptionControls.h"
 #include "launcher/LaunchOptions.h"
+#include "launcher/PatchStatusSink.h"
 #include "launcher/SystemDisplayModes.h"
 #include "patch/PatchWindow.h"
 #include "skin/SkinButton.h"
@@ -30,7 +33,7 @@ class cPatcher;
 class cSkinHtmlView;
 class cSkinHtmlViewResource;
 
-class cPatcherDlg : public cSkinDialog, public cPatchWindow, private cLaunchOptionControls {
+class cPatcherDlg : public cSkinDialog, private cLaunchOptionControls {
 public:
   enum {
     IDC_START = 1000,
@@ -62,13 +65,8 @@ public:
   // Writes the options and starts the game client; true when its process started.
   bool LaunchGame();
 
-  // cPatchWindow, called on the worker thread.
-  void SetPatchStep(int step, unsigned total) override;
-  void SetPatchProgress(const char* name, unsigned value) override;
-  void SetDownloadText(unsigned total, unsigned done, const char* name) override;
-  void SetVersionText(const char* version) override;
-  void RedrawVersionArea() override;
-  void OnPatchFinished(bool finished) override;
+  // What the engine calls on its worker thread.
+  cPatchWindow& GetStatusSink() { return m_status; }
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -95,9 +93,9 @@ private:
   void StartPatchThread();
   static unsigned __stdcall PatchThreadProc(void* argument);
   void StopPatchThread();
-  void StartExecuter();
-  void ShowStepText(int step);
   LRESULT OnPatchError(WPARAM code, LPARAM);
+  // The finisher has been started: the window ends without saving the options.
+  void OnPatchHandOver();
   void OnFullButton();
   void OnResolutionChange();
   void OpenUrl(int line);
@@ -112,8 +110,6 @@ private:
   cSkinButton m_btnStart;
   cSkinButton m_btnClose;
   cSkinButton m_btnMinimize;
-  unsigned m_nStepTotal;
-  unsigned m_nStepDone;
   cSkinProgressBar m_progress;
   cSkinHtmlView* m_pBoard;
   cSkinButton m_btnFull;
@@ -123,7 +119,8 @@ private:
   ui::CStatic m_stVersion;
   // The background image as a brush, for the text lines; made on first use.
   HBRUSH m_textBrush;
-  int m_nStep;
+  // The worker's calls; bound to the controls at the end of OnCreate.
+  cPatchStatusSink m_status;
 };
 
 // The one engine of the process: created by the main window, deleted with it.

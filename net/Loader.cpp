@@ -230,6 +230,9 @@ int Loader::ReceiveIntoFile(HINTERNET request, HANDLE file, unsigned length, Loa
     if (chunk.size == 0) return LOADER_ERR_INCOMPLETE;
     int written = WriteAll(file, buffer, chunk.size);
     if (written) return written;
+    // Every chunk is read to the buffer's start: end its text here, so a logged web
+    // page is this last chunk alone, never followed by the tail of a longer one.
+    buffer[chunk.size] = '\0';
     received += chunk.size;
     if (ReportProgress(callback, status, length, received, localName)) return LOADER_CANCELLED;
   }

@@ -35,6 +35,9 @@ __attribute__((noinline, target("sse"))) void SseProbe() {
   asm volatile(".byte 0x0f, 0x57, 0xc0" ::: "xmm0", "memory");
 }
 
+const char kBuildSSE[] = "NorvGFuncSSE.dll";
+const char kBuildN[] = "NorvGFuncN.dll";
+
 }  // namespace
 
 int RunGuardedProbe(void (*probe)()) {
@@ -50,8 +53,20 @@ int RunGuardedProbe(void (*probe)()) {
 
 int HasSSE() { return RunGuardedProbe(SseProbe); }
 
+// The build that suits this processor.
+static const char* BuildForThisProcessor() { return HasSSE() == 1 ? kBuildSSE : kBuildN; }
+
 int SelectGraphicsModule() {
-  const char* build = HasSSE() == 1 ? "NorvGFuncSSE.dll" : "NorvGFuncN.dll";
-  CopyFileA(build, "NorvGFunc.dll", FALSE);
+  CopyFileA(BuildForThisProcessor(), "NorvGFunc.dll", FALSE);
   return 1;
+}
+
+bool IsGraphicsModuleBuild(const char* name) {
+  return lstrcmpiA(name, kBuildSSE) == 0 || lstrcmpiA(name, kBuildN) == 0;
+}
+
+int StageGraphicsModule() {
+  const char* build = BuildForThisProcessor();
+  if (GetFileAttributesA(build) == INVALID_FILE_ATTRIBUTES) return 1;
+  return CopyFileA(build, "NorvGFunc.new", FALSE) ? 1 : 0;
 }

@@ -12,3 +12,11 @@ int RunGuardedProbe(void (*probe)());
 // Copies "NorvGFuncSSE.dll" or "NorvGFuncN.dll" over "NorvGFunc.dll"; always 1. A
 // missing build leaves "NorvGFunc.dll" as it was.
 int SelectGraphicsModule();
+// True when name (an archive entry's name) is one of the two builds at the game
+// folder's top, in any case.
+bool IsGraphicsModuleBuild(const char* name);
+// Hands the build for this processor to the update finisher: copies it to
+// "NorvGFunc.new", which the finisher moves over "NorvGFunc.dll" once the launcher
+// has ended. 1 when copied or when this processor's build is missing (nothing to hand
+// over), 0 when the copy failed.
+int StageGraphicsModule();

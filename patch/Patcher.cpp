@@ -1,9 +1,11 @@
 #include "patch/Patcher.h"
 
+#include "net/DetachedFetch.h"
 #include "net/GlobalBlock.h"
 #include "net/WinHandle.h"
 #include "patch/AuthPatchProcess.h"
 #include "patch/DownloadServer.h"
+#include "patch/GraphicsModule.h"
 #include "patch/VersionFile.h"
 
 #include <mmsystem.h>
@@ -25,7 +27,9 @@ const DWORD kDownloadTextIntervalMs = 100;
 
 }  // namespace
 
-cPatcher::cPatcher(cPatchWindow* window) : m_window(window), m_host(), m_port(DOWNLOAD_SERVER.port) {
+cPatcher::cPatcher(cPatchWindow* window)
+    : m_window(window), m_cancelEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_host(),
+      m_port(DOWNLOAD_SERVER.port) {
   lstrcpynA(m_host, DOWNLOAD_SERVER.host, sizeof(m_host));
 }
 
@@ -55,6 +59,7 @@ void cPatcher::SetDownloadServer(const char* host, int port) {
 
 void cPatcher::Cancel() {
   m_cancel = true;
+  if (m_cancelEvent) SetEvent(m_cancelEvent.Get());
   m_window = nullptr;
 }
 
@@ -64,6 +69,7 @@ int cPatcher::Run() {
     PostError(PATCH_ERR_INIT);
     return 0;
   }
+  if (m_cancel) return Stop();
   m_loader->Disconnect();
   if (!m_instance) {
     ErrorBox(kBoxCaption, "Instance Initialize  Error.");
@@ -73,7 +79,9 @@ int cPatcher::Run() {
   m_loader->ClearLog();
 
   char local[VERSION_LENGTH + 1] = {};
-  if (!ReadVersionFile(VERSION_FILE_NAME, VERSION_LENGTH, local)) {
+  // A version string that could name a file outside the game folder counts as an
+  // unreadable version file: no name is ever built from it.
+  if (!ReadVersionFile(VERSION_FILE_NAME, VERSION_LENGTH, local) || !IsSafeVersionString(local)) {
     PostError(PATCH_ERR_READ_VERSION);
     return Finish();
   }
@@ -119,12 +127,19 @@ int cPatcher::Run() {
   return ApplyArchive(archiveName, local, record);
 }
 
-// Waits without a time limit while the external patcher runs. False when the
-// process list cannot be read.
+// Waits without a time limit while the external patcher runs, or until the run is
+// cancelled (the run then stops at its next check). False when the process list
+// cannot be read.
 bool cPatcher::WaitForAuthPatch() {
   WinHandle process;
   if (!FindAuthPatchProcess(process)) return false;
-  if (process) WaitForSingleObject(process.Get(), INFINITE);
+  if (!process) return true;
+  if (!m_cancelEvent) {
+    WaitForSingleObject(process.Get(), INFINITE);
+    return true;
+  }
+  HANDLE waits[] = {process.Get(), m_cancelEvent.Get()};
+  WaitForMultipleObjects(2, waits, FALSE, INFINITE);
   return true;
 }
 
@@ -139,13 +154,22 @@ int cPatcher::ConnectLoader() {
   return m_loader->Connect(host, port);
 }
 
+// One fetch of the record. It runs detached from this thread, so that a cancel ends
+// the wait for a stalled server at once (LOADER_CANCELLED).
 int cPatcher::FetchRecordOnce(const char* path, GlobalBlock& block, unsigned* size) {
-  int status = LOADER_STATUS_RUNNING;
+  char host[sizeof(m_host)];
+  int port;
+  {
+    std::lock_guard<std::mutex> lock(m_serverLock);
+    lstrcpynA(host, m_host, sizeof(host));
+    port = m_port;
+  }
   *size = 0;
-  return m_loader->DownloadToMemory(path, nullptr, &status, nullptr, block.Receive(), size);
+  return DetachedFetch::DownloadToMemory(host, port, path, m_cancelEvent.Get(), block, size);
 }
 
-// Fetches the server record, reconnecting before each retry.
+// Fetches the server record, reconnecting before each retry; a cancel ends it before
+// the next reconnection or fetch.
 cPatcher::RecordFetch cPatcher::FetchServerRecord(const char* local, ServerRecord* record) {
   char path[260] = {};
   MakeRecordPath(local, path, sizeof(path));
@@ -153,6 +177,7 @@ cPatcher::RecordFetch cPatcher::FetchServerRecord(const char* local, ServerRecor
   unsigned size = 0;
   int result = FetchRecordOnce(path, block, &size);
   for (int retries = 0; result != LOADER_OK;) {
+    if (m_cancel) return RECORD_CANCELLED;
     if (ConnectLoader() != LOADER_OK) return RECORD_RECONNECT_FAILED;
     result = FetchRecordOnce(path, block, &size);
     if (++retries > kRecordRetries) return RECORD_UNUSABLE;
@@ -179,6 +204,8 @@ bool cPatcher::DownloadArchive(char* local, char* archiveName, size_t archiveNam
   SetStep(PATCH_STEP_DOWNLOAD, 0);
   int status = TransferArchive(local, archiveName, archiveNameSize);
   if (status == LOADER_STATUS_WEB_PAGE) {
+    // A cancelled run starts no new transfer.
+    if (m_cancel) return false;
     MakeFullArchiveVersion(local);
     if (TransferArchive(local, archiveName, archiveNameSize) == LOADER_STATUS_COMPLETE) return true;
     PostError(PATCH_ERR_DOWNLOAD);
@@ -191,7 +218,13 @@ bool cPatcher::DownloadArchive(char* local, char* archiveName, size_t archiveNam
   return false;
 }
 
+// A delivered graphics-module build is put in use through the update finisher, like
+// a delivered launcher: the build for this processor goes to "NorvGFunc.new", the
+// window hands over, and the finisher moves it over "NorvGFunc.dll" while nothing
+// of the launcher holds it. Without this, only a run that folds a staging folder
+// would refresh the module.
 int cPatcher::ApplyArchive(const char* archiveName, const char* local, const ServerRecord& record) {
+  const bool newGraphicsModule = DeliversGraphicsModule(archiveName);
   if (!ExtractPatch(archiveName)) {
     PostError(PATCH_ERR_EXTRACT);
     return Finish();
@@ -203,6 +236,10 @@ int cPatcher::ApplyArchive(const char* archiveName, const char* local, const Ser
     return Finish();
   }
   if (m_cancel) return Stop();
+  if (newGraphicsModule && !StageGraphicsModule()) {
+    PostError(PATCH_ERR_EXTRACT);
+    return Finish();
+  }
   char recordName[260] = {};
   MakeRecordName(local, recordName, sizeof(recordName));
   if (!ReplaceVersionFile(recordName)) {

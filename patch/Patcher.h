@@ -10,6 +10,7 @@
 #pragma once
 
 #include "net/Loader.h"
+#include "net/WinHandle.h"
 #include "patch/PackStorageSlots.h"
 #include "patch/PatchMessages.h"
 #include "patch/PatchWindow.h"
@@ -25,6 +26,7 @@
 
 class GlobalBlock;
 class cPackStorage;
+class cExtractProgress;
 
 class cPatcher {
 public:
@@ -71,6 +73,10 @@ protected:
   virtual bool UpdatePackFiles();
   // Adds the files below folderPath to packName and commits it.
   bool UpdatePack(std::string folderPath, std::string packName);
+  // The bytes written so far while an entry is unpacked (done counts the whole
+  // archive); false stops the extraction, as after a cancel. Tests replace it to end
+  // the process part-way through an entry.
+  virtual bool OnExtractProgress(const char* name, unsigned done);
   // The pack storage's commit progress; reaches the engine through g_pPatchEngine.
   // Returns 1 to ask for a stop (no engine, or cancelled), else 0.
   static int WINAPI PackProgressCallback(int done, int total, int extra);
@@ -79,6 +85,7 @@ protected:
   virtual void ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type);
 
 private:
+  friend class cExtractProgress;
   enum RecordFetch { RECORD_OK, RECORD_UNUSABLE, RECORD_RECONNECT_FAILED, RECORD_CANCELLED };
 
   bool WaitForAuthPatch();
@@ -88,6 +95,7 @@ private:
   int TransferArchive(const char* local, char* archiveName, size_t archiveNameSize);
   bool DownloadArchive(char* local, char* archiveName, size_t archiveNameSize);
   int ApplyArchive(const char* archiveName, const char* local, const ServerRecord& record);
+  static bool DeliversGraphicsModule(const char* archiveName);
   int ReportDownload(unsigned total, unsigned done, const char* name);
   void ShowVersion(const char* version);
   void ShowNewVersion(const char* version);
@@ -101,6 +109,7 @@ private:
   HINSTANCE m_instance = nullptr;
   std::atomic<bool> m_cancel{false};
   std::atomic<bool> m_stoppable{true};
+  WinHandle m_cancelEvent;  // set by Cancel, for the waits that must end at a cancel
   std::unique_ptr<Loader> m_loader;
   cPackStorage* m_packStorage = nullptr;  // during UpdatePackFiles only
   DWORD m_lastTextTime = 0;

@@ -5,10 +5,11 @@
 
 #include "files/CurrentDirectory.h"
 #include "files/DirectoryName.h"
+#include "patch/GraphicsModule.h"
 #include "patch/PackStorage.h"
 #include "zip/ZipArchive.h"
-#include "zip/ZipPathComponent.h"
 #include "zip/ZipPlatform.h"
+#include "zip/ZipUnpacker.h"
 
 #include <string>
 #include <vector>
@@ -32,22 +33,46 @@ std::string WithoutTrailingBackslash(std::string path) {
   return path;
 }
 
-// Deletes the staged files, then the folders deepest first (the reverse of the
-// pre-order walk), so nested staging folders go too, and finally "3DData".
-void RemoveStagingFolder(CDirectoryName& root) {
+// Deletes the staged files (read-only ones too: DeleteFileA refuses them), then the
+// folders deepest first (the reverse of the pre-order walk), so nested staging
+// folders go too, and finally "3DData". False when "3DData" is still there.
+bool RemoveStagingFolder(CDirectoryName& root) {
   const std::string base = std::string(kStagingFolder) + "\\";
   std::vector<std::string> folders;
   std::string path;
   root.Rewind();
   for (int kind; (kind = root.GetNext(path)) != NEXT_END;) {
-    if (kind == NEXT_FILE && !path.empty()) DeleteFileA((base + path).c_str());
+    if (kind == NEXT_FILE && !path.empty()) ZipPlatform::RemoveFile((base + path).c_str());
     if (kind == NEXT_DIRECTORY && !path.empty()) folders.push_back(base + path);
   }
-  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) RemoveDirectoryA(folder->c_str());
-  RemoveDirectoryA(kStagingFolder);
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+    SetFileAttributesA(folder->c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(folder->c_str());
+  }
+  SetFileAttributesA(kStagingFolder, FILE_ATTRIBUTE_NORMAL);
+  return RemoveDirectoryA(kStagingFolder) != 0;
 }
 
 }  // namespace
+
+// Hands the bytes written inside an entry to the engine, so the bar moves within a
+// large entry and a cancel stops it part-way.
+class cExtractProgress : public CZipExtractObserver {
+public:
+  explicit cExtractProgress(cPatcher& engine) : m_engine(engine) {}
+  void BeginEntry(const char* name, unsigned done) {
+    m_name = name;
+    m_done = done;
+  }
+  bool OnExtracted(size_t bytes) override {
+    return m_engine.OnExtractProgress(m_name.c_str(), m_done + static_cast<unsigned>(bytes));
+  }
+
+private:
+  cPatcher& m_engine;
+  std::string m_name;
+  unsigned m_done = 0;
+};
 
 bool cPatcher::ExtractPatch(const char* archiveName) {
   CZipArchive archive;
@@ -64,6 +89,8 @@ bool cPatcher::ExtractPatch(const char* archiveName) {
     total += header.GetSize();
   }
   SetStep(PATCH_STEP_EXTRACT, total);
+  CZipUnpacker unpacker(archive);
+  cExtractProgress progress(*this);
   unsigned done = 0;
   for (int index = 0; ok && index < count; ++index) {
     CZipFileHeader header;
@@ -71,24 +98,36 @@ bool cPatcher::ExtractPatch(const char* archiveName) {
       ok = false;
       break;
     }
-    const char* name = header.GetFileName();
-    // A name that leaves the game folder is refused before anything touches the file
-    // it names.
-    if (!CZipPathComponent::IsSafeEntryName(name, header.GetFileNameLength())) {
-      ok = false;
-      break;
-    }
-    ZipPlatform::PrepareForReplace(name);
-    if (!archive.ExtractFile(index, nullptr, true, nullptr, kExtractBufferSize)) {
-      ok = false;
+    progress.BeginEntry(header.GetFileName(), done);
+    if (!unpacker.UnpackEntry(index, &progress)) {
+      // A cancel inside an entry is no failure; the target keeps what it had.
+      ok = m_cancel && archive.GetLastFailure().m_iCause == CZipException::cancelled;
       break;
     }
     done += header.GetSize();
     if (m_cancel) break;
-    SetProgress(name, done);
+    SetProgress(header.GetFileName(), done);
   }
+  if (ok && !m_cancel) unpacker.RemoveLeftovers();
   archive.Close();
   return ok;
+}
+
+bool cPatcher::OnExtractProgress(const char* name, unsigned done) {
+  if (m_cancel) return false;
+  SetProgress(name, done);
+  return true;
+}
+
+// True when the archive holds a graphics-module build at its root.
+bool cPatcher::DeliversGraphicsModule(const char* archiveName) {
+  CZipArchive archive;
+  if (!archive.Open(archiveName, CZipArchive::zipOpenReadOnly, 0)) return false;
+  CZipFileHeader header;
+  for (int index = 0; index < archive.GetCount(); ++index) {
+    if (archive.GetFileInfo(header, index) && IsGraphicsModuleBuild(header.GetFileName())) return true;
+  }
+  return false;
 }
 
 bool cPatcher::UpdatePackFiles() {
@@ -112,8 +151,7 @@ bool cPatcher::UpdatePackFiles() {
     ok = UpdatePack(std::string(kStagingFolder) + "\\" + pack, pack + ".pak");
   }
   m_packStorage = nullptr;
-  if (ok) RemoveStagingFolder(root);
-  return ok;
+  return ok && RemoveStagingFolder(root);
 }
 
 bool cPatcher::UpdatePack(std::string folderPath, std::string packName) {
@@ -151,7 +189,8 @@ bool cPatcher::AddStagedFiles(NorvFileStorage* files, PackHandle pack, const std
   std::string path;
   root.Rewind();
   for (int kind; (kind = root.GetNext(path)) != NEXT_END;) {
-    if (kind != NEXT_FILE || path.empty()) continue;
+    // A temporary left by an interrupted extraction is no pack content.
+    if (kind != NEXT_FILE || path.empty() || CZipArchive::IsTemporaryName(path)) continue;
     if (!files->slots->AddFile(files, pack, (folderPath + "\\" + path).c_str())) {
       files->slots->CommitPack(files, pack, PackProgressCallback);
       return false;

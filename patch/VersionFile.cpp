@@ -24,7 +24,19 @@ int ReadVersionFile(const char* name, int count, char* out) {
   return 1;
 }
 
-bool ReplaceVersionFile(const char* recordName) {
+bool ReplaceVersionFile(const char* recordName, VersionFileMover mover) {
   if (GetFileAttributesA(recordName) == INVALID_FILE_ATTRIBUTES) return false;
-  return MoveFileExA(recordName, VERSION_FILE_NAME, MOVEFILE_REPLACE_EXISTING) != 0;
+  // The delivered record becomes the next run's version string, which names files:
+  // one that could name anything outside the game folder is refused.
+  char version[VERSION_LENGTH + 1] = {};
+  if (!ReadVersionFile(recordName, VERSION_LENGTH, version) || !IsSafeVersionString(version)) return false;
+  // Windows refuses to replace a read-only file (Wine does not).
+  if (GetFileAttributesA(VERSION_FILE_NAME) != INVALID_FILE_ATTRIBUTES) {
+    SetFileAttributesA(VERSION_FILE_NAME, FILE_ATTRIBUTE_NORMAL);
+  }
+  return mover(recordName, VERSION_FILE_NAME) != 0;
+}
+
+BOOL WINAPI MoveVersionFile(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING);
 }

@@ -7,6 +7,16 @@
 // cannot be opened or is shorter than count.
 int ReadVersionFile(const char* name, int count, char* out);
 
-// Moves the delivered record (recordName) over "KQVerInfo.ver" in one step. False
-// when the record is absent or the move fails; the old version file is then kept.
-bool ReplaceVersionFile(const char* recordName);
+#include <windows.h>
+
+// Renames from over to, replacing it; non-zero on success.
+typedef BOOL(WINAPI* VersionFileMover)(const char* from, const char* to);
+// The mover of the launcher: MoveFileExA with MOVEFILE_REPLACE_EXISTING.
+BOOL WINAPI MoveVersionFile(const char* from, const char* to);
+
+// Moves the delivered record (recordName) over "KQVerInfo.ver" in one step, after
+// clearing a read-only attribute of the old file. False when the record is absent,
+// its version string is unsafe (IsSafeVersionString) or the move fails; the old
+// version file is then kept. Tests pass their own mover to see the folder as it is
+// at the move.
+bool ReplaceVersionFile(const char* recordName, VersionFileMover mover = MoveVersionFile);

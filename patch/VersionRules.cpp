@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "zip/ZipPathComponent.h"
 
 const char VERSION_FILE_NAME[] = "KQVerInfo.ver";
 const char VERSION_RECORD_SUFFIX[] = "KQVerInfo_New.ver";
@@ -55,6 +58,20 @@ VersionDecision DecideVersion(const char* local, const ServerRecord& record) {
   if (serverNumber < localNumber) return VERSION_SERVER_OLDER;
   if (localNumber < baseNumber) return VERSION_TOO_OLD;
   return VERSION_PATCH_DUE;
+}
+
+bool IsSafeVersionString(const char* version) {
+  if (!version || !*version) return false;
+  size_t length = 0;
+  while (length < static_cast<size_t>(VERSION_LENGTH) && version[length]) ++length;
+  const std::string text(version, length);
+  char archive[260] = {};
+  char record[260] = {};
+  MakeArchiveName(text.c_str(), archive, sizeof(archive));
+  MakeRecordName(text.c_str(), record, sizeof(record));
+  return CZipPathComponent::IsSafeFileName(text.c_str(), text.size()) &&
+         CZipPathComponent::IsSafeFileName(archive, std::strlen(archive)) &&
+         CZipPathComponent::IsSafeFileName(record, std::strlen(record));
 }
 
 void MakeFullArchiveVersion(char* local) {

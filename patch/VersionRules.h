@@ -37,6 +37,13 @@ enum VersionDecision {
 // when text ends earlier).
 int ReadVersionNumber(const char* text);
 
+// True when a version string (up to 12 characters, zero-terminated) may name local
+// files: the archive "<version>.kqp" and the record "<prefix>KQVerInfo_New.ver" must
+// each be one plain file name in the game folder (no separator, colon, control byte,
+// dot-only name or device name). A version file or delivered record that fails this
+// is never used to build a name.
+bool IsSafeVersionString(const char* version);
+
 // Fills record from a block of exactly 21 bytes; false for any other size.
 bool ParseServerRecord(const char* block, unsigned size, ServerRecord* record);
 

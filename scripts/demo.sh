@@ -70,6 +70,7 @@ python3 sample/make-game-folder.py "$out/versions/101" --version 101
 head -c 4000000 /dev/urandom >"$out/versions/101/Data/intro.bik"
 "$kqpack" release "$out/release" "$out/versions/101" "$out/versions/100"
 ls -l "$out/release/ClientPatchFiles_ZV"
+"$kqpack" verify "$out/release" --from "$out/versions/101" "$out/versions/100"
 
 echo "== nginx on 127.0.0.1:$port (the port built into the loopback launcher), 1 MB/s"
 python3 tests/servers/servers.py start "$state" --nginx-port "$port" --limit-rate 1000000

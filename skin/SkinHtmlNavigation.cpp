@@ -26,3 +26,25 @@ eHtmlNavigation DecideHtmlNavigation(const std::string& target, const std::strin
 std::string ExternalBrowserProgram(const std::string& browserPath) {
   return browserPath.empty() ? std::string("Iexplore.exe") : browserPath;
 }
+
+// Backslashes count only before a quote: there each stands doubled, and the quote
+// gets one of its own. Before the closing quote the run is doubled too.
+std::string QuoteCommandLineArgument(const std::string& argument) {
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == '"') {
+      quoted.append(backslashes * 2 + 1, '\\');
+    } else {
+      quoted.append(backslashes, '\\');
+    }
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}

@@ -23,3 +23,9 @@ eHtmlNavigation DecideHtmlNavigation(const std::string& target, const std::strin
 // The program that opens an external address: the browser found for ".htm" files,
 // or "Iexplore.exe" when none was found.
 std::string ExternalBrowserProgram(const std::string& browserPath);
+
+// The address as exactly one argument of a program's command line: in double
+// quotes, with the backslashes and quotes inside escaped as the Windows start-up
+// code and CommandLineToArgvW read them back. A page's address may hold spaces
+// and quotes (a tampered page over plain HTTP), which must not split it.
+std::string QuoteCommandLineArgument(const std::string& argument);

@@ -132,15 +132,17 @@ void cSkinHtmlView::HidePageScrollBars() {
   body->Release();
 }
 
-// Without any error box: a missing program is no reason to stop the launcher.
+// Without any error box: a missing program is no reason to stop the launcher. The
+// address goes as one quoted argument, whatever spaces or quotes it holds.
 void cSkinHtmlView::OpenExternal(const char* program, const char* url) {
+  std::string argument = QuoteCommandLineArgument(url != nullptr ? url : "");
   SHELLEXECUTEINFOA info = {};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_FLAG_NO_UI;
   info.hwnd = m_hWnd;
   info.lpVerb = "open";
   info.lpFile = program;
-  info.lpParameters = url;
+  info.lpParameters = argument.c_str();
   info.nShow = SW_SHOWNORMAL;
   ::ShellExecuteExA(&info);
 }

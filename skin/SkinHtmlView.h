@@ -59,7 +59,7 @@ protected:
   int OnCreate(CREATESTRUCTA* cs) override;
   // The browser control covers the view: nothing to paint.
   void OnPaint() override;
-  // Starts program with url as its arguments; the view's way out to the user's
+  // Starts program with url as its one argument; the view's way out to the user's
   // browser.
   virtual void OpenExternal(const char* program, const char* url);
 

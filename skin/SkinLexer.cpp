@@ -9,6 +9,8 @@ int cSkinLexer::ReadToken(cToken& token) {
   int kind = cLexer::ReadToken(token);
   m_lastLine = token.line;
   m_lastText = token.text;
-  m_lastAtEnd = kind == TOKEN_NONE && token.text.empty();
+  // A comment before the end leaves its first character behind: that is the end
+  // of the text too.
+  m_lastAtEnd = EndedWithoutToken();
   return kind;
 }

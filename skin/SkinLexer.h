@@ -18,7 +18,8 @@ public:
   int GetLastLine() const { return m_lastLine; }
   // Text of the last token read.
   const std::string& GetLastText() const { return m_lastText; }
-  // True when the last token read was the end of the text.
+  // True when the last token read was the end of the text (nothing, or a comment
+  // that ran into it).
   bool IsLastAtEnd() const { return m_lastAtEnd; }
 
 private:

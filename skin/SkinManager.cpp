@@ -54,8 +54,8 @@ bool cSkinManager::LoadText(const char* text, uint32_t size, const char* sourceN
     }
     cToken token;
     int kind = lexer.NextToken(token);
-    if (kind == TOKEN_NONE) {
-      continue;  // the text ended inside a comment, or a stray byte
+    if (lexer.IsLastAtEnd()) {
+      continue;  // the text ended inside a comment
     }
     if (kind == TOKEN_ERROR) {
       return Fail(source, token.line, "the lexer cannot read \"" + token.text + "\"");

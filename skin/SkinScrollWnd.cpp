@@ -138,6 +138,10 @@ LRESULT CALLBACK cSkinScrollWnd::TargetProc(HWND hwnd, UINT message, WPARAM wPar
   return frame->HandleTargetMessage(message, wParam, lParam);
 }
 
+// The target's own procedure may destroy the target (WM_CLOSE to an edit control,
+// a control that closes itself): its WM_DESTROY unwraps and destroys the frame
+// within the call. The hold keeps this object until the call is over, and nothing
+// more is done for a target that is no longer wrapped by this frame.
 LRESULT cSkinScrollWnd::HandleTargetMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   WNDPROC previous = m_targetProc;
   HWND target = m_target;
@@ -145,6 +149,7 @@ LRESULT cSkinScrollWnd::HandleTargetMessage(UINT message, WPARAM wParam, LPARAM 
     UnwrapSkinScroll(target);  // may delete this
     return ::CallWindowProcA(previous, target, message, wParam, lParam);
   }
+  CKeepAlive hold(*this);
   if (IsLeftMouseMessage(message) && ::GetCapture() == target) {
     cSkinScrollBar* bar = BarUnder(lParam);
     if (bar != nullptr) return ForwardToBar(*bar, message, wParam, lParam);
@@ -158,7 +163,7 @@ LRESULT cSkinScrollWnd::HandleTargetMessage(UINT message, WPARAM wParam, LPARAM 
     origin = POINT{proposed.left, proposed.top};
   }
   LRESULT result = ::CallWindowProcA(previous, target, message, wParam, lParam);
-  if (m_busy) return result;
+  if (m_busy || !IsWrapping(target)) return result;
   if (message == WM_ERASEBKGND) {
     if (HasStyle(target, WS_VSCROLL)) SyncBar(m_vertical, SB_VERT);
     if (HasStyle(target, WS_HSCROLL)) SyncBar(m_horizontal, SB_HORZ);
@@ -310,13 +315,19 @@ void cSkinScrollWnd::OnSize(UINT type, int cx, int cy) {
 
 // The target scrolls its own content; its resulting state is copied back except
 // during a drag, when the skinned bar already shows the track position.
+// The target may destroy itself while it scrolls, and the frame with it; the hold
+// keeps this object until the end.
 void cSkinScrollWnd::DriveTarget(UINT message, UINT code, UINT pos, cSkinScrollBar& bar, int which) {
   if (m_target == nullptr) return;
+  CKeepAlive hold(*this);
+  HWND target = m_target;
   m_busy = true;
-  ::SendMessageA(m_target, message, MAKEWPARAM(code, pos), 0);
+  ::SendMessageA(target, message, MAKEWPARAM(code, pos), 0);
   m_busy = false;
-  if (code != SB_THUMBTRACK) SyncBar(bar, which);
+  if (code != SB_THUMBTRACK && IsWrapping(target)) SyncBar(bar, which);
 }
+
+bool cSkinScrollWnd::IsWrapping(HWND target) const { return m_hWnd != nullptr && FromTarget(target) == this; }
 
 void cSkinScrollWnd::OnVScroll(UINT code, UINT pos, HWND) { DriveTarget(WM_VSCROLL, code, pos, m_vertical, SB_VERT); }
 

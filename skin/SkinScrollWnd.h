@@ -79,6 +79,8 @@ private:
   void PostLayout();
   void Layout(bool vertical, bool left);
   void DriveTarget(UINT message, UINT code, UINT pos, cSkinScrollBar& bar, int which);
+  // True while target is still wrapped by this frame and the frame's window exists.
+  bool IsWrapping(HWND target) const;
   void Unwrap();
 
   HWND m_target;

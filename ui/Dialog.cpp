@@ -55,7 +55,7 @@ void CDialog::RunModalLoop() {
       m_nModalResult = -1;
       break;
     }
-    if (IsOwnMessage(msg) && PreTranslateMessage(&msg)) continue;
+    if (IsOwnMessage(msg) && PreTranslateTree(&msg)) continue;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
@@ -71,6 +71,14 @@ void CDialog::EndDialog(int result) {
   m_nModalResult = result;
   m_bEndModal = true;
   if (m_hWnd) PostMessage(WM_NULL);
+}
+
+BOOL CDialog::PreTranslateTree(MSG* msg) {
+  for (HWND hwnd = msg->hwnd; hwnd != nullptr && hwnd != m_hWnd; hwnd = ::GetParent(hwnd)) {
+    CWnd* wnd = CWnd::FromHandle(hwnd);
+    if (wnd != nullptr && wnd->PreTranslateMessage(msg)) return TRUE;
+  }
+  return PreTranslateMessage(msg);
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* msg) { return ::IsDialogMessageA(m_hWnd, msg); }

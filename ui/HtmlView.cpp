@@ -108,7 +108,7 @@ class CHtmlView::CSite final : public IOleClientSite,
                                public IDocHostUIHandler,
                                public IDispatch {
 public:
-  explicit CSite(CHtmlView* view) : m_refs(1), m_view(view), m_cookie(0) {}
+  explicit CSite(CHtmlView* view) : m_refs(1), m_view(view), m_cookie(0), m_keyAsked(false) {}
 
   // Creates the control, activates it in place over the view's client area and
   // connects the event sink. False (nothing kept) when any step fails.
@@ -118,6 +118,9 @@ public:
 
   IWebBrowser2* Browser() const { return m_browser.Get(); }
   void Resize(int cx, int cy);
+  // Hands a key message to the control, then to the view's filter when the control
+  // did not ask it; true when one of them handled the key.
+  bool TranslateKey(MSG* msg);
 
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
@@ -209,6 +212,8 @@ private:
   tComRef<IWebBrowser2> m_browser;
   tComRef<IConnectionPoint> m_events;
   DWORD m_cookie;
+  // Set when the control asks the UI handler about a key during TranslateKey.
+  bool m_keyAsked;
 };
 
 bool CHtmlView::CSite::Start(HWND hwnd) {
@@ -297,7 +302,22 @@ STDMETHODIMP CHtmlView::CSite::GetHostInfo(DOCHOSTUIINFO* info) {
 }
 
 STDMETHODIMP CHtmlView::CSite::TranslateAccelerator(LPMSG msg, const GUID* group, DWORD commandId) {
+  m_keyAsked = true;
   return m_view ? m_view->OnTranslateAccelerator(msg, group, commandId) : S_FALSE;
+}
+
+// The site keeps itself for the call: the control or the filter may end the view.
+bool CHtmlView::CSite::TranslateKey(MSG* msg) {
+  AddRef();
+  m_keyAsked = false;
+  HRESULT result = S_FALSE;
+  tComRef<IOleInPlaceActiveObject> active;
+  if (m_object && SUCCEEDED(m_object->QueryInterface(IID_IOleInPlaceActiveObject, active.PutVoid())) && active)
+    result = active->TranslateAccelerator(msg);
+  bool handled = result == S_OK;
+  if (!handled && !m_keyAsked && m_view) handled = m_view->OnTranslateAccelerator(msg, nullptr, 0) == S_OK;
+  Release();
+  return handled;
 }
 
 STDMETHODIMP CHtmlView::CSite::GetTypeInfoCount(UINT* count) {
@@ -410,6 +430,11 @@ IDispatch* CHtmlView::GetHtmlDocument() const {
   IDispatch* document = nullptr;
   if (FAILED(m_pSite->Browser()->get_Document(&document))) return nullptr;
   return document;
+}
+
+BOOL CHtmlView::PreTranslateMessage(MSG* msg) {
+  if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST || !m_pSite) return FALSE;
+  return m_pSite->TranslateKey(msg) ? TRUE : FALSE;
 }
 
 HRESULT CHtmlView::OnGetHostInfo(DOCHOSTUIINFO*) { return E_NOTIMPL; }

@@ -50,6 +50,15 @@ public:
   // no document yet).
   IDispatch* GetHtmlDocument() const;
 
+  // Key messages for the view's windows go to the control first, the way the control
+  // expects of its container (IOleInPlaceActiveObject::TranslateAccelerator): the
+  // control lets its document ask the host's UI handler, which is
+  // OnTranslateAccelerator. When the control asked nobody (it has no document: no
+  // HTML engine, or no page yet), the view asks OnTranslateAccelerator itself, so
+  // the view's filter holds either way. TRUE when the key was handled and must not
+  // be dispatched.
+  BOOL PreTranslateMessage(MSG* msg) override;
+
   // Host questions and control events; the defaults change nothing.
   // The document host's look; E_NOTIMPL keeps the control's defaults.
   virtual HRESULT OnGetHostInfo(DOCHOSTUIINFO* info);

@@ -22,7 +22,24 @@ bool IsCtlColorMessage(UINT message) { return message >= WM_CTLCOLORMSGBOX && me
 }  // namespace
 
 CWnd::CWnd()
-    : m_hWnd(nullptr), m_pfnSuper(nullptr), m_bCreatedHere(false), m_curMessage(0), m_curWParam(0), m_curLParam(0) {}
+    : m_hWnd(nullptr),
+      m_pfnSuper(nullptr),
+      m_bCreatedHere(false),
+      m_nKeepAlive(0),
+      m_bPostNcDestroyDue(false),
+      m_curMessage(0),
+      m_curWParam(0),
+      m_curLParam(0) {}
+
+CWnd::CKeepAlive::CKeepAlive(CWnd& wnd) : m_wnd(wnd) { ++m_wnd.m_nKeepAlive; }
+
+// The last hold runs a PostNcDestroy that came due meanwhile; it may delete the
+// object, so nothing of it is read afterwards.
+CWnd::CKeepAlive::~CKeepAlive() {
+  if (--m_wnd.m_nKeepAlive > 0 || !m_wnd.m_bPostNcDestroyDue) return;
+  m_wnd.m_bPostNcDestroyDue = false;
+  m_wnd.PostNcDestroy();
+}
 
 CWnd::~CWnd() {
   if (!m_hWnd) return;
@@ -110,8 +127,10 @@ LRESULT CALLBACK CWnd::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 }
 
 // Runs WindowProc with the current message remembered for Default(); no exception
-// leaves here. After WM_NCDESTROY the object lets go of the handle.
+// leaves here. After WM_NCDESTROY the object lets go of the handle; the hold runs
+// PostNcDestroy when this is the outermost handler of the object.
 LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  CKeepAlive hold(*this);
   UINT savedMessage = m_curMessage;
   WPARAM savedWParam = m_curWParam;
   LPARAM savedLParam = m_curLParam;
@@ -132,7 +151,7 @@ LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // The window is gone: detach, end the program's message loop when this was the main
-// window, then PostNcDestroy (last: it may delete the object).
+// window, and let PostNcDestroy come when the handlers running now have returned.
 void CWnd::OnWindowGone() {
   UnsubclassWindow();
   CWinApp* app = CWinApp::GetApp();
@@ -140,7 +159,7 @@ void CWnd::OnWindowGone() {
     app->m_pMainWnd = nullptr;
     ::PostQuitMessage(0);
   }
-  PostNcDestroy();
+  m_bPostNcDestroyDue = true;
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -232,6 +251,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CWnd::PostNcDestroy() {}
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
 int CWnd::OnCreate(CREATESTRUCTA*) { return static_cast<int>(Default()); }
 void CWnd::OnDestroy() { Default(); }

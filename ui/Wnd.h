@@ -12,6 +12,11 @@
 // The child answers in OnChildNotify: CtlColor returns a brush, OnControlReflect
 // takes a notification code, the control classes add DrawItem and MeasureItem.
 // When the child does not answer, the parent's own handler runs.
+//
+// Lifetime: a window can be destroyed while one of its own handlers (or a call that
+// a CKeepAlive covers) is still running, for example when a handler sends a message
+// that ends in DestroyWindow. PostNcDestroy, where a heap object deletes itself,
+// then waits until the outermost of those calls has returned.
 #pragma once
 
 #include <windows.h>
@@ -87,13 +92,33 @@ public:
 
   // Entry point of every message; the default routes to the handlers below.
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // A queued message for this window or one of its children, before it is
+  // translated and dispatched (a dialog's modal loop asks each window object from
+  // the message's window up). TRUE when handled: the message goes no further. The
+  // default handles nothing.
+  virtual BOOL PreTranslateMessage(MSG* msg);
 
 protected:
+  // Holds off PostNcDestroy while it lives: code that makes a call which may destroy
+  // the window (and so delete an object that frees itself) keeps the object for
+  // the rest of its work; the object may be gone once the last hold has ended.
+  class CKeepAlive {
+  public:
+    explicit CKeepAlive(CWnd& wnd);
+    ~CKeepAlive();
+    CKeepAlive(const CKeepAlive&) = delete;
+    CKeepAlive& operator=(const CKeepAlive&) = delete;
+
+  private:
+    CWnd& m_wnd;
+  };
+
   // The message being handled, passed to the window's original procedure.
   LRESULT Default();
   LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-  // Called after the window is gone (WM_NCDESTROY) and the object detached; an
-  // object that lives on the heap for its window's life may delete itself here.
+  // Called after the window is gone (WM_NCDESTROY) and the object detached, once no
+  // handler of the object is running any more; an object that lives on the heap
+  // for its window's life may delete itself here.
   virtual void PostNcDestroy();
 
   // Child side of reflection: true when this child answered, with the result.
@@ -134,6 +159,9 @@ private:
 
   WNDPROC m_pfnSuper;
   bool m_bCreatedHere;
+  // Handlers and CKeepAlive holds running now; PostNcDestroy waits for 0.
+  int m_nKeepAlive;
+  bool m_bPostNcDestroyDue;
   UINT m_curMessage;
   WPARAM m_curWParam;
   LPARAM m_curLParam;

@@ -1,5 +1,6 @@
 #include "ZipArchive.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -13,10 +14,6 @@ using namespace zipfmt;
 
 namespace {
 
-// Suffix of the temporary file an entry is written to before it replaces its target.
-const char kTempSuffix[] = ".kqpart";
-const int kTempAttempts = 16;
-
 // Creates path as a new file, making the missing folders above it when needed.
 bool OpenNewFile(CZipFile& file, const std::string& path) {
   if (file.Open(path.c_str(), CZipFile::modeCreateNew)) return true;
@@ -28,6 +25,16 @@ bool OpenNewFile(CZipFile& file, const std::string& path) {
 }  // namespace
 
 const size_t CZipArchive::kInputBufferSize;
+const char CZipArchive::TEMP_SUFFIX[] = ".kqpart";
+
+bool CZipArchive::IsTemporaryName(const std::string& path) {
+  const size_t n = sizeof(TEMP_SUFFIX) - 1;
+  if (path.size() < n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    if (std::tolower((unsigned char)path[path.size() - n + i]) != TEMP_SUFFIX[i]) return false;
+  }
+  return true;
+}
 
 CZipArchive::CZipArchive() { std::memset(&m_stream, 0, sizeof(m_stream)); }
 
@@ -102,16 +109,18 @@ bool CZipArchive::GetFileInfo(CZipFileHeader& header, int index) const {
   return true;
 }
 
-bool CZipArchive::ExtractFile(int index, const char* path, bool fullPath, const char* newName, size_t bufferSize) {
+bool CZipArchive::ExtractFile(int index, const char* path, bool fullPath, const char* newName, size_t bufferSize,
+                              CZipExtractObserver* observer) {
   try {
-    return Extract(index, path, fullPath, newName, bufferSize);
+    return Extract(index, path, fullPath, newName, bufferSize, observer);
   } catch (...) {
     ResetEntry();
     return FailNoMemory();
   }
 }
 
-bool CZipArchive::Extract(int index, const char* path, bool fullPath, const char* newName, size_t bufferSize) {
+bool CZipArchive::Extract(int index, const char* path, bool fullPath, const char* newName, size_t bufferSize,
+                          CZipExtractObserver* observer) {
   // A zero buffer could never be filled, so the copy loop would not end.
   if (bufferSize == 0) return Fail(CZipException::badArgument, "");
   if (IsClosed()) return Fail(CZipException::notOpen, "");
@@ -139,7 +148,7 @@ bool CZipArchive::Extract(int index, const char* path, bool fullPath, const char
   if (target.empty() || CZipPathComponent::IsSeparator(target.back())) {
     return Fail(CZipException::cannotWrite, entryName);
   }
-  return ExtractToFile(index, target, bufferSize);
+  return ExtractToFile(index, target, bufferSize, observer);
 }
 
 bool CZipArchive::ExtractDirectory(const CZipFileHeader& header, const std::string& target) {
@@ -154,7 +163,8 @@ bool CZipArchive::ExtractDirectory(const CZipFileHeader& header, const std::stri
   return true;
 }
 
-bool CZipArchive::ExtractToFile(int index, const std::string& target, size_t bufferSize) {
+bool CZipArchive::ExtractToFile(int index, const std::string& target, size_t bufferSize,
+                                CZipExtractObserver* observer) {
   if (!OpenEntry(index)) return false;
   const std::string entryName = m_centralDir.GetHeader(index)->GetFileName();
 
@@ -164,49 +174,48 @@ bool CZipArchive::ExtractToFile(int index, const std::string& target, size_t buf
     return FailNoMemory();
   }
   CZipFile file;
-  std::string written;
-  if (!CreateOutput(target, file, written)) {
+  const std::string temporary = target + TEMP_SUFFIX;
+  if (!CreateOutput(temporary, file)) {
     ResetEntry();
     return Fail(CZipException::cannotWrite, entryName);
   }
 
-  bool ok = WriteEntryTo(file, m_extractBuffer.GetBytes(), bufferSize);
-  ok = file.Close() && ok;
-  int result = FinishEntry(ok ? written.c_str() : nullptr);
+  const int written = WriteEntryTo(file, m_extractBuffer.GetBytes(), bufferSize, observer);
+  const bool ok = file.Close() && written == 1;
+  int result = FinishEntry(ok ? temporary.c_str() : nullptr);
   if (!ok || result != closeOk) {
-    ZipPlatform::RemoveFile(written.c_str());
+    ZipPlatform::RemoveFile(temporary.c_str());
+    if (written < 0) return Fail(CZipException::cancelled, entryName);
     if (!ok) return Fail(CZipException::cannotWrite, entryName);
     return false;
   }
-  if (written != target && !ZipPlatform::MoveFileOver(written.c_str(), target.c_str())) {
-    ZipPlatform::RemoveFile(written.c_str());
+  if (!ZipPlatform::MoveFileOver(temporary.c_str(), target.c_str())) {
+    ZipPlatform::RemoveFile(temporary.c_str());
     return Fail(CZipException::cannotWrite, entryName);
   }
   m_lastFailure = CZipException();
   return true;
 }
 
-// Opens the file an entry is written to. When no file has the target's name there is
-// nothing to protect and the target itself is created; otherwise a new file named
-// after the target with kTempSuffix (and a number when that name is taken) is, to be
-// renamed over the target once the entry has proved good. written gets the name.
-bool CZipArchive::CreateOutput(const std::string& target, CZipFile& file, std::string& written) {
-  written = target;
-  if (OpenNewFile(file, written)) return true;
+// Creates the temporary an entry is written to, with the folders above it. One of
+// that name can only be the remains of an interrupted run: it is removed first.
+bool CZipArchive::CreateOutput(const std::string& temporary, CZipFile& file) {
+  if (OpenNewFile(file, temporary)) return true;
   if (file.GetErrno() != EEXIST) return false;
-  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-    written = target + kTempSuffix + (attempt > 0 ? std::to_string(attempt) : std::string());
-    if (file.Open(written.c_str(), CZipFile::modeCreateNew)) return true;
-    if (file.GetErrno() != EEXIST) return false;
-  }
-  return false;
+  return ZipPlatform::RemoveFile(temporary.c_str()) && file.Open(temporary.c_str(), CZipFile::modeCreateNew);
 }
 
-bool CZipArchive::WriteEntryTo(CZipFile& file, unsigned char* buffer, size_t bufferSize) {
+int CZipArchive::WriteEntryTo(CZipFile& file, unsigned char* buffer, size_t bufferSize,
+                              CZipExtractObserver* observer) {
+  size_t total = 0;
   for (;;) {
     size_t got = ReadFile(buffer, bufferSize);
-    if (got > 0 && !file.Write(buffer, got)) return false;
-    if (got < bufferSize) return true;
+    if (got > 0) {
+      if (!file.Write(buffer, got)) return 0;
+      total += got;
+      if (observer && !observer->OnExtracted(total)) return -1;
+    }
+    if (got < bufferSize) return 1;
   }
 }
 

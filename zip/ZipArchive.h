@@ -13,6 +13,7 @@
 #include "ZipAutoBuffer.h"
 #include "ZipCentralDir.h"
 #include "ZipException.h"
+#include "ZipExtractObserver.h"
 #include "ZipFileHeader.h"
 #include "ZipStorage.h"
 
@@ -54,13 +55,20 @@ class CZipArchive {
 
   // Writes entry index to disk. The target is the entry name (folders kept when
   // fullPath is true, otherwise only its last part, or newName when given) below path,
-  // or below the current folder when path is null or empty. A file that replaces an
-  // existing one is written to a temporary name beside it and renamed over it only
-  // once its data, CRC, time and attributes are all good, so a failure never damages
-  // a file that was already there. Returns false for an unsafe name, a damaged or
-  // unsupported entry, or a failed write; nothing is left behind then.
+  // or below the current folder when path is null or empty. A file is written under a
+  // temporary name beside its target (the target's name with TEMP_SUFFIX; one left by
+  // an interrupted run is removed first) and renamed to the target only once its data,
+  // CRC, time and attributes are all good, so neither a failure nor a crash ever leaves
+  // a partial file under the target's name or damages a file that was there. The
+  // observer, when given, hears of every chunk written. Returns false for an unsafe
+  // name, a damaged or unsupported entry, a failed write or a stop by the observer;
+  // nothing is left behind then.
   bool ExtractFile(int index, const char* path, bool fullPath = true, const char* newName = nullptr,
-                   size_t bufferSize = 65536);
+                   size_t bufferSize = 65536, CZipExtractObserver* observer = nullptr);
+  // The ending of the temporary name of an entry being written, ".kqpart".
+  static const char TEMP_SUFFIX[];
+  // True when path names such a temporary (the ending compared without case).
+  static bool IsTemporaryName(const std::string& path);
 
   // Prepares entry index for reading; false when closed, out of range, another entry
   // is open, or its local header does not match, its method is not stored or deflated
@@ -89,11 +97,13 @@ class CZipArchive {
   bool RefillInput();
   int FinishEntry(const char* path);
   void ResetEntry();
-  bool Extract(int index, const char* path, bool fullPath, const char* newName, size_t bufferSize);
+  bool Extract(int index, const char* path, bool fullPath, const char* newName, size_t bufferSize,
+               CZipExtractObserver* observer);
   bool ExtractDirectory(const CZipFileHeader& header, const std::string& target);
-  bool ExtractToFile(int index, const std::string& target, size_t bufferSize);
-  bool CreateOutput(const std::string& target, CZipFile& file, std::string& written);
-  bool WriteEntryTo(CZipFile& file, unsigned char* buffer, size_t bufferSize);
+  bool ExtractToFile(int index, const std::string& target, size_t bufferSize, CZipExtractObserver* observer);
+  bool CreateOutput(const std::string& temporary, CZipFile& file);
+  // 1: the entry was written whole; 0: a write failed; -1: the observer stopped it.
+  int WriteEntryTo(CZipFile& file, unsigned char* buffer, size_t bufferSize, CZipExtractObserver* observer);
 
   CZipStorage m_storage;
   CZipCentralDir m_centralDir;

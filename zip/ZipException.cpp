@@ -22,6 +22,7 @@ const char* CZipException::GetCauseText(int cause) {
     case cannotSetInfo: return "cannot set file time or attributes";
     case badArgument: return "bad argument";
     case outOfMemory: return "out of memory";
+    case cancelled: return "cancelled";
   }
   return "unknown error";
 }

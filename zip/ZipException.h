@@ -26,6 +26,7 @@ class CZipException {
     cannotSetInfo,      // the time or the attributes cannot be set
     badArgument,        // a caller error (buffer size 0)
     outOfMemory,
+    cancelled,          // the caller stopped the extraction part-way
   };
 
   CZipException(int cause = noError, const std::string& path = std::string());

@@ -2,6 +2,9 @@
 
 #include <cctype>
 #include <cstring>
+#include <string>
+
+#include "ZipArchive.h"
 
 namespace {
 
@@ -76,6 +79,15 @@ bool CZipPathComponent::IsSafeEntryName(const char* name, size_t length) {
   return true;
 }
 
+bool CZipPathComponent::IsSafeFileName(const char* name, size_t length) {
+  if (!name) return false;
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char c = (unsigned char)name[i];
+    if (c < 0x20 || c == 0x7F || IsSeparator((char)c) || std::strchr(":<>\"|?*", c)) return false;
+  }
+  return IsSafeComponent(name, length);
+}
+
 bool CZipPathComponent::IsSafeComponent(const char* component, size_t length) {
   if (length == 0) return false;
   bool onlyDotsAndSpaces = true;
@@ -83,6 +95,7 @@ bool CZipPathComponent::IsSafeComponent(const char* component, size_t length) {
     onlyDotsAndSpaces = component[i] == '.' || component[i] == ' ';
   }
   if (onlyDotsAndSpaces) return false;
+  if (CZipArchive::IsTemporaryName(std::string(component, length))) return false;
   return !IsReservedDeviceName(component, length);
 }
 

@@ -34,8 +34,14 @@ class CZipPathComponent {
   // empty component except the final one of a folder entry, no component made only of
   // dots and spaces ("..", "." and what Windows trims to them), and no reserved device
   // name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$) with or without an
-  // extension.
+  // extension. A component that ends like the temporary of an entry being written
+  // (".kqpart", CZipArchive::TEMP_SUFFIX) is refused too: such a file could be taken
+  // for the remains of an interrupted run, and such a folder would block one.
   static bool IsSafeEntryName(const char* name, size_t length);
+  // True when name (length bytes) is one plain file name in the folder it is used in:
+  // the component rules above, and no separator, no ":", no control byte and none of
+  // the characters Windows refuses in names (< > " | ? *).
+  static bool IsSafeFileName(const char* name, size_t length);
 
  private:
   static bool IsSafeComponent(const char* component, size_t length);

@@ -10,6 +10,7 @@
 #include <sys/utime.h>
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <unistd.h>
 #include <utime.h>
 #endif
@@ -79,6 +80,32 @@ bool MakeDirectoryTree(const std::string& path) {
     if (!MakeOneDirectory(trimmed.substr(0, i))) return false;
   }
   return true;
+}
+
+bool ListFiles(const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
+#ifdef _WIN32
+  std::string pattern = folder.empty() ? std::string("*") : folder + "\\*";
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+  } while (FindNextFileA(search, &data));
+  FindClose(search);
+  return true;
+#else
+  const std::string base = folder.empty() ? std::string(".") : folder;
+  DIR* dir = opendir(base.c_str());
+  if (!dir) return false;
+  while (struct dirent* entry = readdir(dir)) {
+    struct stat info;
+    const std::string path = base + "/" + entry->d_name;
+    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) names.push_back(entry->d_name);
+  }
+  closedir(dir);
+  return true;
+#endif
 }
 
 bool RemoveFile(const char* path) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace ZipPlatform {
 
@@ -18,6 +19,9 @@ void ToDiskPath(std::string& path);
 bool IsDirectory(const char* path);
 // Creates path and every missing folder above it; true when it exists as a folder.
 bool MakeDirectoryTree(const std::string& path);
+// The names of the files (not folders) directly in folder ("" for the current one).
+// False when the folder cannot be read.
+bool ListFiles(const std::string& folder, std::vector<std::string>& names);
 // Removes a file, clearing its read-only attribute first where that matters.
 bool RemoveFile(const char* path);
 // Renames from onto to, replacing a file that is already there.

@@ -124,6 +124,44 @@ TEST(Lexer, EndOfTextCutsTokensShort) {
   });
 }
 
+// Which reads meet the end of the text with nothing but blanks and comments read:
+// only those stand for no token; a token cut short by the end is still a token.
+TEST(Lexer, EndWithoutATokenIsTold) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string lastText;
+    bool withoutToken;
+  };
+  const std::vector<Case> cases = {
+      {"slash comment", "a // note", "/", true},
+      {"minus comment", "a -- note", "-", true},
+      {"comment right at the end", "a //", "/", true},
+      {"comment ended by its line feed", "a // note\n", "/", true},
+      {"two comments", "a // one\n-- two\n", "-", true},
+      {"blanks after a comment", "a // one\n  ", "", true},
+      {"a lone slash", "a /", "/", false},
+      {"a lone minus", "a -", "-", false},
+      {"a minus and a word", "a - x", "-", false},
+      {"a name cut short", "a b", "b", false},
+      {"an unclosed string", "a \"b", "b", false},
+      {"the end of the text", "a ", "", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    cLexer lexer(c.text.data(), (uint32_t)c.text.size());
+    cToken token;
+    lexer.ReadToken(token);
+    EXPECT_FALSE(lexer.EndedWithoutToken());
+    lexer.ReadToken(token);
+    EXPECT_EQ(token.kind, TOKEN_NONE);
+    EXPECT_EQ(token.text, c.lastText);
+    EXPECT_EQ(lexer.EndedWithoutToken(), c.withoutToken);
+    lexer.SetText(c.text.data(), (uint32_t)c.text.size());
+    EXPECT_FALSE(lexer.EndedWithoutToken()) << "a new text starts afresh";
+  }
+}
+
 // Bytes 128-254 outside strings and comments are skipped like other unknown bytes,
 // so one stray byte never spoils the rest of a text. Inside strings and comments
 // they are kept or skipped like any byte. 0xFF ends a token like the end of text.

@@ -171,10 +171,12 @@ TEST_F(LaunchOptionsTest, OptionFileIsTakenWholeOrNotAtAll) {
       {"lower ends, line end and spaces", "  15050301\n0 800 600 16 60\r\n", 1, 0, {800, 600, 16, 60}},
       {"upper ends, any windowed value", "15050301 -7 4096 4096 32 1000", 1, -7, {4096, 4096, 32, 1000}},
       {"8 bits per pixel", "15050301 1 1280 1024 8 75", 0, 0, desktop},
-      {"59 Hz", "15050301 1 1280 1024 32 59", 0, 0, desktop},
+      {"59 Hz, a laptop panel", "15050301 1 1280 1024 32 59", 1, 1, {1280, 1024, 32, 59}},
+      {"50 Hz, a television", "15050301 1 1024 710 32 50", 1, 1, {1024, 710, 32, 50}},
       {"the display's default rate 0", "15050301 1 1024 710 32 0", 1, 1, {1024, 710, 32, 0}},
       {"the display's default rate 1", "15050301 0 800 600 32 1", 1, 0, {800, 600, 32, 1}},
-      {"2 Hz", "15050301 1 800 600 32 2", 0, 0, desktop},
+      {"2 Hz", "15050301 1 800 600 32 2", 1, 1, {800, 600, 32, 2}},
+      {"a negative rate reads as a huge unsigned", "15050301 1 800 600 32 -1", 0, 0, desktop},
       {"width 799", "15050301 1 799 600 32 60", 0, 0, desktop},
       {"height 4097", "15050301 1 800 4097 32 60", 0, 0, desktop},
       {"33 bits per pixel", "15050301 1 800 600 33 60", 0, 0, desktop},
@@ -214,7 +216,7 @@ TEST_F(LaunchOptionsTest, SavedChoiceIsRestored) {
       {"full screen at another resolution", "15050301 0 800 600 32 75", 0, false, {"select 0"}},
       {"windowed at a resolution that is not offered", "15050301 1 1600 1200 32 60", -1, true, {}},
       {"8 bits per pixel is ignored as a whole", "15050301 1 800 600 8 60", 1, false, {"select 1"}},
-      {"59 Hz is ignored as a whole", "15050301 1 800 600 32 59", 1, false, {"select 1"}},
+      {"59 Hz, a laptop panel's rate, is kept", "15050301 1 800 600 32 59", 0, true, {"select 0"}},
   };
   FixedDisplayModes display = SmallDisplay();
   for (const Case& row : cases) {
@@ -434,24 +436,48 @@ TEST_F(LaunchOptionsTest, WrittenFileReadsBackTheSameChoice) {
   EXPECT_FALSE(options.IsWindowed());
 }
 
-// A desktop that reports its default refresh rate (0) gives the window-size entry
-// that rate; the file written with it must bring the windowed choice back.
-TEST_F(LaunchOptionsTest, WindowedChoiceOnADefaultRateDesktopIsKept) {
-  FixedDisplayModes display({1280, 1024, 32, 0}, {{800, 600, 32, 60}, {1024, 768, 32, 60}});
-  {
-    cLaunchOptions options(display);
-    RecordingControls controls;
-    Open(options, controls);
-    controls.Choose(options, options.GetWindowModeIndex());
-    ASSERT_TRUE(options.IsWindowed());
-    ASSERT_EQ(options.WriteLaunchOptions(controls), 1);
+// The window-size entry takes the desktop's refresh rate, whatever it is: the
+// display's default (0 or 1), a television's 50 Hz, a laptop panel's 59 Hz, or a
+// monitor's. The file written for a windowed or a full-screen choice on such a
+// desktop must bring the same choice back at the next start.
+TEST_F(LaunchOptionsTest, ChoiceOnAnyDesktopRateIsKept) {
+  const DWORD rates[] = {0, 1, 50, 59, 60, 75};
+  for (DWORD rate : rates) {
+    const Mode desktop = {1280, 1024, 32, rate};
+    FixedDisplayModes display(desktop, {{800, 600, 32, 60}, {1024, 768, 32, 60}, {1280, 1024, 32, 60}, desktop});
+    struct Choice {
+      const char* title;
+      bool windowSize;  // else the desktop's resolution in full screen
+    };
+    const Choice choices[] = {{"windowed at the window size", true}, {"full screen at the desktop size", false}};
+    for (const Choice& choice : choices) {
+      SCOPED_TRACE(testing::Message() << rate << " Hz, " << choice.title);
+      int chosen = -1;
+      bool windowed = false;
+      {
+        cLaunchOptions options(display);
+        RecordingControls controls;
+        Open(options, controls);
+        chosen = choice.windowSize ? options.GetWindowModeIndex() : options.GetDesktopModeIndex();
+        ASSERT_GE(chosen, 0);
+        controls.Choose(options, chosen);
+        windowed = options.IsWindowed();
+        ASSERT_EQ(windowed, choice.windowSize);
+        ASSERT_EQ(options.WriteLaunchOptions(controls), 1);
+      }
+      if (choice.windowSize) {
+        EXPECT_EQ(OptionFile(), "15050301 1 1024 710 32 " + std::to_string(rate));
+      }
+      cLaunchOptions options(display);
+      RecordingControls controls;
+      EXPECT_EQ(options.ReadLaunchOptions(), 1) << OptionFile();
+      controls.checked = options.IsWindowed();
+      options.BuildDisplayModeList(controls);
+      EXPECT_EQ(controls.selection, chosen);
+      EXPECT_EQ(options.IsWindowed(), windowed);
+      EXPECT_EQ(controls.checked, windowed);
+    }
   }
-  EXPECT_EQ(OptionFile(), "15050301 1 1024 710 32 0");
-  cLaunchOptions options(display);
-  RecordingControls controls;
-  Open(options, controls);
-  EXPECT_EQ(controls.selection, options.GetWindowModeIndex());
-  EXPECT_TRUE(options.IsWindowed());
 }
 
 TEST_F(LaunchOptionsTest, NoSelectionWritesTheDesktopMode) {

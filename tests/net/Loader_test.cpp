@@ -241,6 +241,26 @@ TEST_F(LoaderTest, DownloadToFileReportsEveryChunkWithTheLocalName) {
   EXPECT_TRUE(ReadBytes(kLocalName) == archive);
 }
 
+// A page longer than one read: the log holds the last chunk received and nothing
+// after it, so what it shows is always the end of the page itself.
+TEST_F(LoaderTest, ALongWebPageLogsItsLastChunkOnly) {
+  GameFolder folder("file_long_page");
+  std::string page = "<html><body>\n";
+  for (int line = 0; page.size() < 19000; ++line) page += "line " + std::to_string(line) + " of the page\n";
+  page += std::string(20000 - 15 - page.size(), 'x') + "</body></html>\n";
+  ASSERT_EQ(page.size(), 20000u);
+  ServeFile("loader/long-page.html", page);
+  Loader loader;
+  ASSERT_EQ(loader.Connect("127.0.0.1", Servers().nginxPort), 0);
+  int status = 0;
+  unsigned size = 0;
+  ASSERT_EQ(loader.DownloadToFile("loader/long-page.html", CompleteAtEnd, &status, kLocalName, &size), 0);
+  EXPECT_EQ(status, LOADER_STATUS_WEB_PAGE);
+  ASSERT_GT(g_progress.size(), 1u) << "the page arrived in one chunk; it shows nothing here";
+  const unsigned lastChunk = g_progress.back().done - g_progress[g_progress.size() - 2].done;
+  EXPECT_EQ(PatchLog(), page.substr(page.size() - lastChunk) + "\n");
+}
+
 TEST_F(LoaderTest, DownloadToFileCannotCreateTheLocalFile) {
   GameFolder folder("file_create_error");
   ServeFile("loader/create.kqp", PatternBytes(1000, 6));

@@ -1,8 +1,9 @@
 // A patch run killed part-way and then run again ends with the same game folder,
 // packs and version file as a run that was never disturbed. kqpatch runs the engine
 // in its own process; the stand-in executive ends that process right after its Nth
-// journal line (every call of the pack folding), and timed kills hit the download
-// and the extraction.
+// journal line (every call of the pack folding), kill_patch ends it right after the
+// Nth chunk written by the extraction (inside large new and replacing entries), and
+// timed kills hit the download and the extraction.
 #include "tests/net/GameFolder.h"
 #include "tests/net/TestServers.h"
 #include "tests/patch/PatchFixtures.h"
@@ -131,6 +132,93 @@ TEST_F(CrashConsistency, TimedKillsDuringDownloadAndExtractionAreRepairedByTheNe
     ++tried;
   }
   std::printf("timed kill points: %d\n", tried);
+}
+
+// The archive for the kills inside the extraction: a large new launcher (which the
+// finisher would swap in), a large file that replaces a read-only one, a large staged
+// pack member and small files, so that every chunk of it is a kill point.
+const char kExtractPrefix[] = "CRSX";
+const size_t kChunk = 65536;
+
+std::string ExtractRecord() { return std::string(kExtractPrefix) + "00000200 00000100"; }
+
+FileMap ExtractPatchContent() {
+  return {{"KQAutoPatch.new", PatternBytes(10 * kChunk + 100, 1)},
+          {"Data\\big.dat", PatternBytes(6 * kChunk + 7, 2)},
+          {"Data\\a.txt", "new a"},
+          {"3DData\\data1\\big.bin", PatternBytes(3 * kChunk + 1, 3)},
+          {"3DData\\data1\\x.txt", "xx"},
+          {std::string(kExtractPrefix) + "KQVerInfo_New.ver", ExtractRecord()}};
+}
+
+void MakeOldExtractGame() {
+  WriteTree(".", {{"KQVerInfo.ver", std::string(kExtractPrefix) + "00000100"},
+                  {"Data\\a.txt", "old a"},
+                  {"Data\\big.dat", "the old big file"}});
+  SetFileAttributesA("Data\\big.dat", FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(CopyGraphicsBuilds());
+}
+
+int RunKillPatch(int killAt) {
+  return RunProgram(BinFile("kill_patch.exe"), Arguments() + " --kill-at " + std::to_string(killAt), kRunTimeoutMs);
+}
+
+class CrashDuringExtraction : public testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    RemoveServedFiles("ClientPatchFiles_ZV", kExtractPrefix);
+    ServeFile(std::string(kServed) + kExtractPrefix + "KQVerInfo_New.ver", ExtractRecord());
+    WriteTree("crash-extract-src", ExtractPatchContent());
+    ASSERT_TRUE(MakeArchive("crash-extract.kqp", "crash-extract-src"));
+    ServeFile(std::string(kServed) + kExtractPrefix + "00000100.kqp", ReadBytes("crash-extract.kqp"));
+  }
+};
+
+// After each kill the files under their final names are whole (the old or the new
+// content, never a part), above all the launcher that the finisher would swap in;
+// the next undisturbed run then gives the folder of a run never interrupted, with no
+// temporary left anywhere.
+TEST_F(CrashDuringExtraction, AKillAtAnyChunkIsRepairedByTheNextRun) {
+  const FileMap content = ExtractPatchContent();
+  FileMap expected;
+  {
+    GameFolder folder("crash extract reference");
+    MakeOldExtractGame();
+    ASSERT_EQ(RunKqpatch(), 2) << "the delivered launcher waits for the finisher";
+    expected = GameState();
+  }
+  ASSERT_EQ(expected.at("KQAutoPatch.new"), content.at("KQAutoPatch.new"));
+  ASSERT_EQ(expected.at("KQVerInfo.ver"), ExtractRecord());
+  // Every entry's chunks: the large ones several each, the small ones one each.
+  int expectedChunks = 0;
+  for (const auto& file : content) expectedChunks += static_cast<int>((file.second.size() + kChunk - 1) / kChunk);
+  {
+    // One chunk more than the archive has is never reached: the kill points below are
+    // all the chunks there are.
+    GameFolder folder("crash extract count");
+    MakeOldExtractGame();
+    ASSERT_EQ(RunKillPatch(expectedChunks + 1), 0);
+  }
+  int tried = 0;
+  for (int killAt = 1; killAt <= expectedChunks; ++killAt) {
+    SCOPED_TRACE("killed after extraction chunk " + std::to_string(killAt));
+    GameFolder folder("crash extract at " + std::to_string(killAt));
+    MakeOldExtractGame();
+    EXPECT_EQ(RunKillPatch(killAt), 3) << "the run was not killed";
+    const FileMap killed = ReadTree(".");
+    if (killed.count("KQAutoPatch.new")) {
+      EXPECT_TRUE(killed.at("KQAutoPatch.new") == content.at("KQAutoPatch.new"))
+          << "a partial KQAutoPatch.new of " << killed.at("KQAutoPatch.new").size() << " bytes";
+    }
+    const std::string& big = killed.at("Data\\big.dat");
+    EXPECT_TRUE(big == "the old big file" || big == content.at("Data\\big.dat"))
+        << "Data\\big.dat holds " << big.size() << " bytes";
+    EXPECT_EQ(killed.at("KQVerInfo.ver"), std::string(kExtractPrefix) + "00000100");
+    EXPECT_EQ(RunKqpatch(), 2);
+    EXPECT_EQ(GameState(), expected);
+    ++tried;
+  }
+  std::printf("kill points during extraction: %d\n", tried);
 }
 
 }  // namespace

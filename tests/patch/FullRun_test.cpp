@@ -167,6 +167,40 @@ TEST(FullRun, FailuresKeepTheGameConsistent) {
   }
 }
 
+// A graphics-module build delivered without pack content reaches "NorvGFunc.dll"
+// through the finisher: the engine leaves the build for this processor (SSE under
+// Wine) as "NorvGFunc.new" and does not touch "NorvGFunc.dll" itself.
+TEST(FullRun, ADeliveredGraphicsBuildIsHandedToTheFinisher) {
+  struct Case {
+    std::string prefix;
+    std::string name;
+    FileMap content;
+    std::string handedOver;  // "NorvGFunc.new" after the run; empty: none
+  };
+  const std::vector<Case> cases = {
+      {"GFBO", "both builds",
+       {{"NorvGFuncSSE.dll", "new sse"}, {"NorvGFuncN.dll", "new n"}, {RecordName("GFBO"), "GFBO00000200 00000100"}},
+       "new sse"},
+      {"GFLC", "the SSE build, named in another case",
+       {{"norvgfuncsse.DLL", "new sse"}, {RecordName("GFLC"), "GFLC00000200 00000100"}}, "new sse"},
+      {"GFNO", "no build", {{"Data\\a.txt", "new a"}, {RecordName("GFNO"), "GFNO00000200 00000100"}}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameFolder folder("full run graphics " + c.name);
+    MakeOldGame(c.prefix);
+    ServePatch(c.prefix, c.content);
+    RunResult run = RunEngine();
+    EXPECT_EQ(run.messages, Lines{});
+    EXPECT_EQ(ReadBytes("NorvGFunc.dll"), "older module");
+    EXPECT_EQ(Exists("NorvGFunc.new"), !c.handedOver.empty());
+    if (!c.handedOver.empty()) {
+      EXPECT_EQ(ReadBytes("NorvGFunc.new"), c.handedOver);
+    }
+    EXPECT_EQ(ReadBytes("KQVerInfo.ver"), c.prefix + "00000200 00000100");
+  }
+}
+
 TEST(FullRun, AStagingFolderLeftByAFailedRunIsFoldedInWhenUpToDate) {
   GameFolder folder("full run folds leftovers");
   MakeOldGame("LEFT");
@@ -198,6 +232,48 @@ TEST(FullRun, AnUnsafeEntryNameIsAnExtractionErrorAndTouchesNothingOutside) {
   SetFileAttributesA("..\\outside-evil.txt", FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadBytes("KQVerInfo.ver"), "EVIL00000100");
   EXPECT_FALSE(Exists(RecordName("EVIL")));
+}
+
+// An archive whose record entry holds a version string that names a path ("HSTL\..\..\a"
+// would make the next run store the server's answer as "HSTL\..\..\a.kqp", two
+// folders up): the run ends with PATCH_ERR_WRITE_VERSION and keeps the old version
+// file, so no later run builds a name from it.
+TEST(FullRun, AHostileRecordInTheArchiveNeverBecomesTheVersionFile) {
+  GameFolder folder("full run hostile record");
+  MakeOldGame("HSTL");
+  RemoveServedFiles("ClientPatchFiles_ZV", "HSTL");
+  ServeFile(std::string(kServed) + RecordName("HSTL"), "HSTL00000200 00000100");
+  ServeFile(std::string(kServed) + "HSTL00000100.kqp",
+            HandMadeArchive({{"Data\\a.txt", "new a"}, {RecordName("HSTL"), "HSTL\\..\\..\\a 00000100"}}));
+  EXPECT_EQ(RunEngine().messages, Lines{"error 6"});
+  EXPECT_EQ(ReadBytes("KQVerInfo.ver"), "HSTL00000100");
+  // The next run asks for the same archive again, under a plain name.
+  const size_t nginxLogStart = NginxLogLines();
+  EXPECT_EQ(RunEngine().messages, Lines{"error 6"});
+  EXPECT_FALSE(Exists("..\\..\\a.kqp"));
+  for (int i = 0; i < 20 && NginxRequests("HSTL", nginxLogStart).size() < 2; ++i) Sleep(100);
+  EXPECT_EQ(NginxRequests("HSTL", nginxLogStart),
+            (Lines{"ClientPatchFiles_ZV/HSTLKQVerInfo_New.ver", "ClientPatchFiles_ZV/HSTL00000100.kqp"}));
+}
+
+// A version file that already holds such a string (left by an older launcher) is
+// unreadable: PATCH_ERR_READ_VERSION, and nothing is requested or written.
+TEST(FullRun, AVersionFileThatNamesAPathIsUnreadable) {
+  const std::vector<std::string> versions = {"HSTV\\..\\..\\a", "HSTV/../../a", "C:\\HSTV\\a000", "NUL.00000100"};
+  for (const std::string& version : versions) {
+    SCOPED_TRACE(version);
+    GameFolder folder("full run hostile version " + std::to_string(&version - &versions[0]));
+    MakeOldGame("HSTV");
+    WriteBytes("KQVerInfo.ver", version);
+    const size_t nginxLogStart = NginxLogLines();
+    RunResult run = RunEngine();
+    EXPECT_EQ(run.messages, Lines{"error 1"});
+    Sleep(300);
+    EXPECT_TRUE(NginxRequests("HSTV", nginxLogStart).empty());
+    EXPECT_TRUE(NginxRequests("/../", nginxLogStart).empty());
+    EXPECT_FALSE(Exists("..\\..\\a.kqp"));
+    EXPECT_EQ(ReadBytes("KQVerInfo.ver"), version);
+  }
 }
 
 // kqpatch in the game folder, against nginx unless host says otherwise.

@@ -290,4 +290,96 @@ TEST(UpdatePackFiles, AStagingFolderLeftByAFailureIsFoldedInByTheNextRun) {
   EXPECT_NE(std::find(calls.begin(), calls.end(), "step 3 3"), calls.end()) << "the commit's progress reaches the bar";
 }
 
+// Temporaries that a killed extraction left behind: in a staging folder, beside a
+// loose file that is replaced and beside one that is new. None becomes pack content,
+// none stops the entry it stands beside, and none is left after the run.
+TEST(ExtractPatch, TemporariesOfAnInterruptedRunNeitherBlockNorStay) {
+  GameFolder folder("extract leftovers");
+  ASSERT_TRUE(CopyGraphicsBuilds());
+  const FileMap patch = {{"Data\\a.txt", "new a"},
+                         {"Data\\new.txt", "new file"},
+                         {"3DData\\data1\\x.txt", "staged x"},
+                         {"KQAutoPatch.new", "new launcher"}};
+  WriteTree(".", {{"Data\\a.txt", "old a"},
+                  {"Data\\a.txt.kqpart", "part of a"},
+                  {"Data\\new.txt.kqpart", "part of new"},
+                  {"Data\\other.bin.kqpart", "part of an entry this archive no longer has"},
+                  {"KQAutoPatch.new.kqpart", "part of a launcher"},
+                  {"3DData\\data1\\x.txt.kqpart", "part of x"},
+                  {"3DData\\data1\\y.bin.kqpart", "part of y"}});
+  SetFileAttributesA("Data\\a.txt.kqpart", FILE_ATTRIBUTE_READONLY);
+  WriteTree("..\\extract-leftovers-src", patch);
+  ASSERT_TRUE(MakeArchive("patch.kqp", "..\\extract-leftovers-src"));
+
+  RecordingWindow window;
+  MessageCollector messages;
+  ApplyEngine engine(&window);
+  ASSERT_TRUE(engine.Init(messages.Handle(), GetModuleHandleA(nullptr)));
+  ASSERT_TRUE(engine.ExtractPatch("patch.kqp"));
+  EXPECT_EQ(Without(ReadTree("."), {"patch.kqp", "NorvGFuncSSE.dll", "NorvGFuncN.dll"}), patch);
+  ASSERT_TRUE(engine.UpdatePackFiles());
+  EXPECT_EQ(ReadPack("data1.pak"), (FileMap{{"x.txt", "staged x"}}));
+  EXPECT_FALSE(Exists("3DData"));
+}
+
+// An up-to-date run folds a staging folder that an interrupted run left, with the
+// temporary of its last entry in it: the temporary is no pack member, and goes with
+// the staging folder.
+TEST(UpdatePackFiles, ATemporaryInAStagingFolderIsNoPackContent) {
+  GameFolder folder("packs leftover");
+  ASSERT_TRUE(CopyGraphicsBuilds());
+  WriteTree("3DData", {{"data1\\a.txt", "aaa"}, {"data1\\b.txt.kqpart", "half of b"}});
+  RecordingWindow window;
+  MessageCollector messages;
+  ApplyEngine engine(&window);
+  ASSERT_TRUE(engine.Init(messages.Handle(), GetModuleHandleA(nullptr)));
+  EXPECT_TRUE(engine.UpdatePackFiles());
+  EXPECT_EQ(ReadPack("data1.pak"), (FileMap{{"a.txt", "aaa"}}));
+  EXPECT_FALSE(Exists("3DData"));
+}
+
+// Staged members that arrive read-only (as the archive's attributes say), and a
+// read-only staging folder: the staging folder still goes, so the next up-to-date run
+// does not load the storage and fold them again. One that cannot go is a failure.
+TEST(UpdatePackFiles, ReadOnlyStagedMembersAreRemovedAfterTheFold) {
+  GameFolder folder("packs read-only");
+  ASSERT_TRUE(CopyGraphicsBuilds());
+  const FileMap staged = {{"data1\\a.txt", "aaa"}, {"data1\\sub\\b.txt", "bbbb"}};
+  WriteTree("3DData", staged);
+  SetFileAttributesA("3DData\\data1\\a.txt", FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesA("3DData\\data1\\sub\\b.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesA("3DData\\data1\\sub", FILE_ATTRIBUTE_READONLY);
+  RecordingWindow window;
+  MessageCollector messages;
+  ApplyEngine engine(&window);
+  ASSERT_TRUE(engine.Init(messages.Handle(), GetModuleHandleA(nullptr)));
+  EXPECT_TRUE(engine.UpdatePackFiles());
+  EXPECT_EQ(ReadPack("data1.pak"), (FileMap{{"a.txt", "aaa"}, {"sub\\b.txt", "bbbb"}}));
+  EXPECT_FALSE(Exists("3DData"));
+
+  // The next run finds nothing to fold and leaves the storage unloaded.
+  DeleteFileA("NorvStandin.log");
+  EXPECT_TRUE(engine.UpdatePackFiles());
+  EXPECT_EQ(Journal(), Lines{});
+}
+
+TEST(UpdatePackFiles, AStagingFolderThatCannotBeRemovedIsAFailure) {
+  GameFolder folder("packs staging held");
+  ASSERT_TRUE(CopyGraphicsBuilds());
+  WriteTree("3DData", {{"data1\\a.txt", "aaa"}});
+  RecordingWindow window;
+  MessageCollector messages;
+  ApplyEngine engine(&window);
+  ASSERT_TRUE(engine.Init(messages.Handle(), GetModuleHandleA(nullptr)));
+  // Another program holds the staged file open: others may read it, not delete it.
+  HANDLE held = CreateFileA("3DData\\data1\\a.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(engine.UpdatePackFiles());
+  CloseHandle(held);
+  EXPECT_EQ(ReadPack("data1.pak"), (FileMap{{"a.txt", "aaa"}})) << "the fold itself went through";
+  EXPECT_TRUE(Exists("3DData"));
+}
+
 }  // namespace
+

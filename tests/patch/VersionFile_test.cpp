@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -116,6 +117,46 @@ TEST(ReplaceVersionFile, Table) {
       EXPECT_EQ(Read(VERSION_FILE_NAME), old) << "the old version file is kept";
       EXPECT_EQ(fs::exists("KQZVKQVerInfo_New.ver"), c.record);
     }
+  }
+}
+
+// What the version file's attributes were when the replacement moved the record.
+DWORD g_attributesAtMove = INVALID_FILE_ATTRIBUTES;
+
+BOOL WINAPI RecordingMover(const char* from, const char* to) {
+  g_attributesAtMove = GetFileAttributesA(to);
+  return MoveVersionFile(from, to);
+}
+
+// Windows refuses to move a file over a read-only one (Wine lets it), so what counts
+// is that the attribute is gone when the move is made.
+TEST(ReplaceVersionFile, ClearsAReadOnlyVersionFileBeforeTheMove) {
+  Folder folder("replace read-only");
+  Write("KQZVKQVerInfo_New.ver", "KQZV00000200 00000100");
+  Write(VERSION_FILE_NAME, "KQZV00000150");
+  ASSERT_TRUE(SetFileAttributesA(VERSION_FILE_NAME, FILE_ATTRIBUTE_READONLY));
+  g_attributesAtMove = INVALID_FILE_ATTRIBUTES;
+  EXPECT_TRUE(ReplaceVersionFile("KQZVKQVerInfo_New.ver", RecordingMover));
+  ASSERT_NE(g_attributesAtMove, INVALID_FILE_ATTRIBUTES) << "the mover was not called";
+  EXPECT_EQ(g_attributesAtMove & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_EQ(Read(VERSION_FILE_NAME), "KQZV00000200 00000100");
+}
+
+// A delivered record whose version string would name files outside the game folder
+// (or no plain file at all) never becomes the version file.
+TEST(ReplaceVersionFile, ARecordThatWouldNameOtherFilesIsRefused) {
+  const std::string old = "KQZV00000150";
+  const std::vector<std::string> records = {
+      "KQZV\\..\\..\\a 00000100", "KQZV/../../a 00000100", "C:\\Windows\\a 00000100", "KQZV0000\x01\x02\x03 00000100",
+      "..\\00000200 00000100",    "NUL.00000200 00000100", "KQZV0000020",         "KQZV0000:200 00000100",
+  };
+  for (const std::string& record : records) {
+    SCOPED_TRACE(record);
+    Folder folder("replace hostile");
+    Write("KQZVKQVerInfo_New.ver", record);
+    Write(VERSION_FILE_NAME, old);
+    EXPECT_FALSE(ReplaceVersionFile("KQZVKQVerInfo_New.ver"));
+    EXPECT_EQ(Read(VERSION_FILE_NAME), old);
   }
 }
 

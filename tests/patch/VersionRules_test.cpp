@@ -83,4 +83,37 @@ TEST(VersionRules, TheFullArchiveKeepsThePrefixWhateverTheNumber) {
   }
 }
 
+// Which version strings may name the local archive and record. Each unsafe one
+// would make a name that reaches outside the game folder, or no plain file.
+TEST(VersionRules, OnlyAPlainFileNameVersionIsSafe) {
+  struct Case {
+    const char* version;
+    bool safe;
+  };
+  const Case cases[] = {
+      {"KQZV00000100", true},
+      {"KQZV 0000100", true},   // a space in the digit field is only another string
+      {"KQZV", true},           // a zero byte ends the string early
+      {"kq.v00000100", true},
+      {"KQZV\\..\\..\\a", false},
+      {"KQZV/../../a", false},
+      {"C:\\Windows\\x", false},
+      {"KQZV0000:100", false},
+      {"KQZV\t0000100", false},
+      {"KQZV0000\x7f" "100", false},
+      {"KQZV00*00100", false},
+      {"KQZV00?00100", false},
+      {"..", false},
+      {". . ", false},
+      {"NUL.00000100", false},  // the archive "NUL.00000100.kqp" is the device NUL
+      {"AUX.", false},          // and so is the record "AUX.KQVerInfo_New.ver"
+      {"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    EXPECT_EQ(IsSafeVersionString(c.version), c.safe);
+  }
+}
+
 }  // namespace
+

@@ -214,9 +214,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
     parser.add_argument("--port-file", required=True)
+    parser.add_argument("--port", type=int, default=0)
     args = parser.parse_args()
     ROOT = os.path.abspath(args.root)
-    server = Server(("127.0.0.1", 0), Handler)
+    server = Server(("127.0.0.1", args.port), Handler)
     temp = args.port_file + ".tmp"
     with open(temp, "w") as f:
         f.write("%d\n" % server.server_address[1])

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Starts and stops the HTTP servers of the loader and engine tests.
 
-  servers.py start STATE_DIR [--nginx-port N] [--limit-rate BYTES]
+  servers.py start STATE_DIR [--nginx-port N] [--limit-rate BYTES] [--fault-port M]
                                 nginx and the fault server, both on 127.0.0.1 with
-                                free ports (nginx on N when given: the loopback
-                                launcher has its port built in), sharing the document
-                                root STATE_DIR/www; nginx sends each answer at most
-                                BYTES a second when given
+                                free ports (nginx on N, the fault server on M when
+                                given: the loopback launcher has its port built in),
+                                sharing the document root STATE_DIR/www; nginx sends
+                                each answer at most BYTES a second when given
   servers.py stop STATE_DIR     stops both (also what an earlier run left)
 
 start writes STATE_DIR/servers.txt with one key=value per line: nginx_port,
@@ -133,14 +133,14 @@ def start_nginx(state, fixed_port=None, limit_rate=0):
     raise SystemExit("nginx did not start; see %s" % os.path.join(prefix, "error.log"))
 
 
-def start_fault_server(state):
+def start_fault_server(state, fault_port=0):
     port_file = os.path.join(state, "fault.port")
     if os.path.exists(port_file):
         os.remove(port_file)
     with open(os.devnull, "rb") as null, open(os.path.join(state, "fault.log"), "ab") as log:
         process = subprocess.Popen(
             [sys.executable, os.path.join(HERE, "fault_server.py"), "--root", os.path.join(state, "www"),
-             "--port-file", port_file],
+             "--port-file", port_file, "--port", str(fault_port)],
             stdin=null, stdout=log, stderr=log, start_new_session=True)
     with open(os.path.join(state, "fault.pid"), "w") as f:
         f.write("%d\n" % process.pid)
@@ -152,7 +152,7 @@ def start_fault_server(state):
     return port
 
 
-def start(state, fixed_port=None, limit_rate=0):
+def start(state, fixed_port=None, limit_rate=0, fault_port=0):
     stop(state)
     www = os.path.join(state, "www")
     for folder in (www, os.path.join(www, "ClientPatchFiles_ZV"), os.path.join(state, "nginx", "tmp")):
@@ -161,7 +161,7 @@ def start(state, fixed_port=None, limit_rate=0):
         f.write(NOT_FOUND_PAGE)
     try:
         nginx_port = start_nginx(state, fixed_port, limit_rate)
-        fault_port = start_fault_server(state)
+        fault_port = start_fault_server(state, fault_port)
     except BaseException:
         stop(state)
         raise
@@ -174,8 +174,8 @@ def start(state, fixed_port=None, limit_rate=0):
 
 
 def parse_options(args):
-    options = {"fixed_port": None, "limit_rate": 0}
-    names = {"--nginx-port": "fixed_port", "--limit-rate": "limit_rate"}
+    options = {"fixed_port": None, "limit_rate": 0, "fault_port": 0}
+    names = {"--nginx-port": "fixed_port", "--limit-rate": "limit_rate", "--fault-port": "fault_port"}
     if len(args) % 2 != 0:
         raise SystemExit(__doc__)
     for name, value in zip(args[::2], args[1::2]):

@@ -164,6 +164,18 @@ TEST_F(SkinScriptTest, FailuresNameTheLineAndTheReason) {
        "unknown key \"image\" in the htmlview block"},
       {"a key of the button in a progress bar", "dialog main {\n  progressbar p { style 1 }\n}\n", 2,
        "unknown key \"style\" in the progressbar block"},
+      // A token that the end of the text cuts short is still a token; only a comment
+      // may run into the end.
+      {"a stray word after the last block", "dialog first { }\nDialog", 2,
+       "expected \"dialog\" at the top level, found \"Dialog\""},
+      {"a stray letter after the last block", "dialog first { }\n\nx", 3, "found \"x\""},
+      {"a stray digit after the last block", "dialog first { }\n7", 2, "found \"7\""},
+      {"an unclosed string after the last block", "dialog first { }\n\"abc", 2, "found \"abc\""},
+      {"a slash and a letter between blocks", "dialog first { }\n/x\ndialog b { }\n", 2, "found \"/x\""},
+      {"a comment at the end of an unclosed block", "dialog main {\nfontsize 3\n// the end", 1,
+       "the file ends inside the dialog block opened on this line (missing \"}\")"},
+      {"a dashed comment at the end of an unclosed button", "dialog main {\n  button b {\n  -- the end", 2,
+       "the file ends inside the button block opened on this line (missing \"}\")"},
   };
   for (const Case& row : cases) {
     SCOPED_TRACE(row.name);
@@ -178,7 +190,8 @@ TEST_F(SkinScriptTest, FailuresNameTheLineAndTheReason) {
 }
 
 TEST_F(SkinScriptTest, ScriptsWithoutDialogsLoad) {
-  const char* const scripts[] = {"", "   \r\n\t", "// only a comment\n-- and another", "// no line end"};
+  const char* const scripts[] = {"", "   \r\n\t", "// only a comment\n-- and another", "// no line end",
+                                 "-- a comment with its line end\n"};
   for (const char* script : scripts) {
     SCOPED_TRACE(script);
     EXPECT_TRUE(Load(script)) << m_skin->GetErrorText();

@@ -102,6 +102,23 @@ run check broken
 expect_failure "a component of another kind" \
   "broken/skin.txt: \"minimize\" in dialog \"main\" is a progressbar; the launcher needs a button"
 
+# A stray word after the last block, cut short by the end of the file, is a word
+# all the same; a comment at the end of an unclosed block is the missing brace.
+broken
+line=$(( $(wc -l <broken/skin.txt) + 1 ))
+printf 'Dialog' >>broken/skin.txt
+run check broken
+expect_failure "a stray word at the end" \
+  "broken/skin.txt:$line: expected \"dialog\" at the top level, found \"Dialog\""
+
+broken
+line=$(line_of '{')
+sed -i '$d' broken/skin.txt
+printf '// the end' >>broken/skin.txt
+run check broken
+expect_failure "a comment at the end of an unclosed block" \
+  "broken/skin.txt:$line: the file ends inside the dialog block opened on this line (missing \"}\")"
+
 run check missing-folder
 expect_failure "a folder without skin.txt" "missing-folder/skin.txt: cannot open the skin script"
 
@@ -126,6 +143,49 @@ expect_failure "image of a missing file" "$skin/none.tga: cannot open the file"
 
 run
 [ "$rc" -eq 2 ] || fail "no arguments: exit status $rc, expected 2"
+[ "$(wc -l <<<"$err")" -eq 1 ] || fail "no arguments: not one line on stderr: $err"
+run check
+[ "$rc" -eq 2 ] && [ "$(wc -l <<<"$err")" -eq 1 ] || fail "check without a folder: status $rc, stderr $err"
+for asked in help --help; do
+  run "$asked"
+  [ "$rc" -eq 0 ] && [ -z "$err" ] && grep -q '^usage: kqskin check DIR' <<<"$out" ||
+    fail "$asked: status $rc, stdout [$out], stderr [$err]"
+done
+
+# Images the launcher draws differently from a viewer are warned about; the check
+# still passes. Each case rewrites start.tga (its size kept) with a small TGA writer.
+tga() {  # OUT TYPE DEPTH DESCRIPTOR COLOURMAP: a 240 x 30 image
+  "$python" - "$@" <<'PY'
+import struct, sys
+out, kind, depth, descriptor, cmap = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5])
+w, h = 240, 30
+header = struct.pack("<BBBHHBHHHHBB", 0, cmap, kind, 0, 256 if cmap else 0, 24 if cmap else 0, 0, 0, w, h, depth,
+                     descriptor)
+colour_map = bytes(3 * 256) if cmap else b""
+pixels = bytes((x * 7 + y) % 251 for y in range(h) for x in range(w * (depth // 8)))
+open(out, "wb").write(header + colour_map + pixels)
+PY
+}
+surprise_case() {  # NAME TYPE DEPTH DESCRIPTOR COLOURMAP EXPECTED-WARNING (empty: none)
+  broken
+  tga broken/start.tga "$2" "$3" "$4" "$5"
+  run check broken
+  if [ "$rc" -ne 0 ]; then
+    fail "$1: exit status $rc: $err"
+  elif [ -n "$6" ]; then
+    grep -qxF "warning: broken/start.tga: $6" <<<"$out" || fail "$1: no warning [$6] in: $out"
+  elif grep -q 'warning: broken/start.tga' <<<"$out"; then
+    fail "$1: a warning for a plain image: $out"
+  fi
+}
+surprise_case "a top-left origin" 2 24 32 0 \
+  "top-left origin; the launcher ignores it and shows the picture upside down"
+surprise_case "a colour-mapped file" 1 8 0 1 \
+  "a colour-mapped file; the launcher reads no colour map (a map in the file is read as pixels)"
+surprise_case "an 8-bit colour image" 1 8 0 1 \
+  "8 bits per pixel in a colour image; the launcher draws them as grey levels"
+surprise_case "a bottom-left 24-bit image" 2 24 0 0 ""
+surprise_case "an 8-bit grey image" 3 8 0 0 ""
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)" >&2

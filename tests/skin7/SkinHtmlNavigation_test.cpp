@@ -51,4 +51,27 @@ TEST(SkinHtmlNavigation, ExternalProgram) {
   }
 }
 
+// What the external browser gets as its arguments: always one argument, read back
+// by the Windows rules into the address itself.
+TEST(SkinHtmlNavigation, AddressIsQuotedAsOneArgument) {
+  struct Case {
+    std::string address;
+    std::string quoted;
+  };
+  const Case cases[] = {
+      {"http://board.example/a.html", "\"http://board.example/a.html\""},
+      {"http://board.example/a b.html", "\"http://board.example/a b.html\""},
+      {"http://x/\" --flag \"y", "\"http://x/\\\" --flag \\\"y\""},
+      {"http://x/a\\b", "\"http://x/a\\b\""},
+      {"http://x/a\\\"b", "\"http://x/a\\\\\\\"b\""},
+      {"http://x/dir\\", "\"http://x/dir\\\\\""},
+      {"http://x/dir\\\\", "\"http://x/dir\\\\\\\\\""},
+      {"", "\"\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.address);
+    EXPECT_EQ(QuoteCommandLineArgument(c.address), c.quoted);
+  }
+}
+
 }  // namespace

@@ -7,13 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include "skin/SkinDialogTemplate.h"
 #include "skin/SkinHtmlNavigation.h"
 #include "skin/SkinHtmlView.h"
 #include "tests/skin/SkinWindowTest.h"
+#include "ui/Dialog.h"
+
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -240,6 +247,80 @@ TEST_F(SkinHtmlViewTest, NavigationRule) {
   }
 }
 
+// Hands a link to the real way out (ShellExecuteEx), with the stand-in game client,
+// which logs its command line, in place of the user's browser.
+class cLoggedBrowserView : public cCountedView {
+protected:
+  void OpenExternal(const char*, const char* url) override {
+    const char* bin = std::getenv("KQ_BIN_DIR");
+    std::string program = std::string(bin != nullptr ? bin : ".") + "/KQClient-Connect.exe";
+    cSkinHtmlView::OpenExternal(program.c_str(), url);
+  }
+};
+
+std::wstring Wide(const std::string& text) {
+  int size = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(size > 0 ? (size_t)size : 1, L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], size);
+  wide.resize(wide.size() - 1);
+  return wide;
+}
+
+// The arguments of a logged command line (the text before the tab), split by the
+// Windows rules; the program's name first.
+std::vector<std::wstring> LoggedArguments(const std::string& logLine) {
+  std::string commandLine = logLine.substr(0, logLine.find('\t'));
+  int count = 0;
+  LPWSTR* split = ::CommandLineToArgvW(Wide(commandLine).c_str(), &count);
+  std::vector<std::wstring> arguments;
+  for (int i = 0; split != nullptr && i < count; ++i) arguments.push_back(split[i]);
+  if (split != nullptr) ::LocalFree(split);
+  return arguments;
+}
+
+// The first line of the stand-in's log once it is there (up to 20 s), else "".
+std::string WaitForLoggedLine(const char* log) {
+  for (int waited = 0; waited < 20000; waited += 100) {
+    FILE* file = std::fopen(log, "rb");
+    if (file != nullptr) {
+      char line[2048] = {};
+      bool complete = std::fgets(line, sizeof(line), file) != nullptr && std::strchr(line, '\n') != nullptr;
+      std::fclose(file);
+      if (complete) return line;
+    }
+    ::Sleep(100);
+  }
+  return std::string();
+}
+
+// A link whose address holds spaces and quotes (a tampered page over plain HTTP)
+// reaches the browser as one argument, the address itself.
+TEST_F(SkinHtmlViewTest, ALinkReachesTheBrowserAsOneArgument) {
+  const char kLog[] = "KQClient-Connect.log";
+  const std::string targets[] = {
+      "http://127.0.0.1:9/a b.html",
+      "http://127.0.0.1:9/say\"hi\".html",
+      "http://127.0.0.1:9/x\" --new-window \"file:///C:/windows/win.ini",
+      "http://127.0.0.1:9/dir\\\" tail\\",
+  };
+  for (const std::string& target : targets) {
+    SCOPED_TRACE(target);
+    ::DeleteFileA(kLog);
+    cLoggedBrowserView* view = new cLoggedBrowserView;
+    ASSERT_TRUE(view->Create(m_board, &m_parent, 1003, 0));
+    bool cancel = false;
+    view->OnBeforeNavigate2(target.c_str(), &cancel);
+    EXPECT_TRUE(cancel);
+    std::string logged = WaitForLoggedLine(kLog);
+    ASSERT_FALSE(logged.empty()) << "the stand-in browser did not start";
+    std::vector<std::wstring> arguments = LoggedArguments(logged);
+    ASSERT_EQ(arguments.size(), 2u) << logged;
+    EXPECT_EQ(arguments[1], Wide(target)) << logged;
+    ::DestroyWindow(view->GetSafeHwnd());
+  }
+  ::DeleteFileA(kLog);
+}
+
 // A home page that cannot be loaded keeps the view hidden, also when the control
 // then completes its own error page; a completed frame does not show it either.
 TEST_F(SkinHtmlViewTest, PagesThatDoNotShowTheView) {
@@ -299,6 +380,131 @@ TEST_F(SkinHtmlViewTest, KeysNeverReachThePage) {
   EXPECT_EQ(info.dwFlags, (DWORD)DOCHOSTUIFLAG_NO3DBORDER);
   EXPECT_EQ(info.dwDoubleClick, 0u);
   ::DestroyWindow(view->GetSafeHwnd());
+}
+
+// --- Keys through the modal loop -------------------------------------------------
+
+// Counts the key presses that the view's filter was asked about.
+// (The count outlives the view, which goes with the dialog's window.)
+class cFilterView : public cCountedView {
+public:
+  static int s_keyDownsFiltered;
+  HRESULT OnTranslateAccelerator(const MSG* msg, const GUID* group, DWORD commandId) override {
+    if (msg != nullptr && msg->message == WM_KEYDOWN) ++s_keyDownsFiltered;
+    return cSkinHtmlView::OnTranslateAccelerator(msg, group, commandId);
+  }
+};
+int cFilterView::s_keyDownsFiltered = 0;
+
+// What the browser control's windows received of the keys, by message.
+std::map<UINT, int> g_keysSeen;
+std::map<HWND, WNDPROC> g_controlProcs;
+
+LRESULT CALLBACK RecordKeysProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message >= WM_KEYFIRST && message <= WM_KEYLAST) ++g_keysSeen[message];
+  WNDPROC previous = g_controlProcs[hwnd];
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    g_controlProcs.erase(hwnd);
+  }
+  return ::CallWindowProcA(previous, hwnd, message, wParam, lParam);
+}
+
+BOOL CALLBACK ListWindow(HWND hwnd, LPARAM windows) {
+  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
+  return TRUE;
+}
+
+std::string ClassOf(HWND hwnd) {
+  char name[128] = {};
+  ::GetClassNameA(hwnd, name, sizeof(name));
+  return name;
+}
+
+// A dialog with the board in it, run through the framework's modal loop: once it
+// runs, it posts key presses to the browser control's innermost window, as the
+// system does for the window with the focus, and ends itself after them.
+class cBoardDialog : public ui::CDialog {
+public:
+  static const UINT kPostKeys = WM_APP + 40;
+  static const UINT kDone = WM_APP + 41;
+
+  cBoardDialog(const cSkinHtmlViewResource* board, std::vector<WPARAM> keys)
+      : ui::CDialog(IDD_SKIN_DIALOG), m_board(board), m_keys(std::move(keys)) {}
+
+  cFilterView* view = nullptr;
+  HWND controlWindow = nullptr;
+  std::vector<std::string> controlClasses;
+
+  BOOL OnInitDialog() override {
+    ui::CDialog::OnInitDialog();
+    view = new cFilterView;
+    EXPECT_TRUE(view->Create(m_board, this, 1008, 0));
+    view->NavigateHome();
+    SetTimer(1, 10000);
+    PostMessage(kPostKeys);
+    return TRUE;
+  }
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == kPostKeys) {
+      PostKeys();
+      return 0;
+    }
+    if (message == kDone || message == WM_TIMER) {
+      EndDialog(message == kDone ? 1 : 2);
+      return 0;
+    }
+    return ui::CDialog::WindowProc(message, wParam, lParam);
+  }
+
+private:
+  // Every window of the control records what it gets; the keys go to the last
+  // (innermost) one, then the end of the run.
+  void PostKeys() {
+    std::vector<HWND> windows;
+    ::EnumChildWindows(view->GetSafeHwnd(), ListWindow, reinterpret_cast<LPARAM>(&windows));
+    for (HWND hwnd : windows) {
+      controlClasses.push_back(ClassOf(hwnd));
+      g_controlProcs[hwnd] = reinterpret_cast<WNDPROC>(
+          ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordKeysProc)));
+    }
+    if (!windows.empty()) {
+      controlWindow = windows.back();
+      for (WPARAM key : m_keys) {
+        ::PostMessageA(controlWindow, WM_KEYDOWN, key, 1);
+        ::PostMessageA(controlWindow, WM_KEYUP, key, 0xC0000001);
+      }
+    }
+    PostMessage(kDone);
+  }
+
+  const cSkinHtmlViewResource* m_board;
+  std::vector<WPARAM> m_keys;
+};
+
+// The keys that would scroll a board without scroll bars, reload it, go back, or
+// type into its forms, sent to the real browser control's window: the modal loop
+// hands them to the control, the view's filter answers for every press, and the
+// control's windows never get them (nor the characters they would make).
+TEST_F(SkinHtmlViewTest, KeysSentToTheBrowserControlNeverReachIt) {
+  const char* control = std::getenv("KQ_BROWSER_CONTROL");
+  if (control != nullptr && std::string(control) == "absent") GTEST_SKIP() << "no browser control to send keys to";
+  const std::vector<WPARAM> keys = {VK_DOWN, VK_NEXT, VK_PRIOR, VK_SPACE, VK_END, 'A', VK_F5, VK_BACK};
+  ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+  g_keysSeen.clear();
+  cFilterView::s_keyDownsFiltered = 0;
+  {
+    cBoardDialog dialog(m_board, keys);
+    EXPECT_EQ(dialog.DoModal(), 1) << "the dialog ended itself after the keys";
+    std::printf("browser control windows:");
+    for (const std::string& name : dialog.controlClasses) std::printf(" %s", name.c_str());
+    std::printf("\n");
+    ASSERT_NE(dialog.controlWindow, nullptr) << "the browser control made no window";
+    EXPECT_EQ(g_keysSeen[WM_KEYDOWN], 0) << "key presses reached the control";
+    EXPECT_EQ(g_keysSeen[WM_CHAR], 0) << "characters reached the control";
+    EXPECT_EQ(cFilterView::s_keyDownsFiltered, (int)keys.size()) << "the view's filter answered each press";
+  }
+  ::CoUninitialize();
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "ui/Wnd.h"
 
 #include <cstdint>
+#include <new>
 #include <string>
 
 namespace {
@@ -349,6 +350,114 @@ TEST_F(SkinScrollWndTest, Unwrapping) {
     EXPECT_FALSE(::IsWindow(m_list));
     if (m_parent.GetSafeHwnd() != nullptr) m_parent.DestroyWindow();
   }
+}
+
+// A frame on pages of its own that become unreadable when it is deleted. A read or
+// write of the deleted frame faults; the handler below counts it, makes the pages
+// usable again and lets the program go on, so the test can say what happened.
+class cGuardedFrame : public cSkinScrollWnd {
+public:
+  static void* operator new(size_t size) {
+    s_size = size;
+    s_block = ::VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (s_block == nullptr) throw std::bad_alloc();
+    return s_block;
+  }
+  static void operator delete(void* block) {
+    DWORD previous = 0;
+    if (block == s_block) {
+      ::VirtualProtect(block, s_size, PAGE_NOACCESS, &previous);
+      ++s_deleted;
+    }
+  }
+  // Frees the pages once the test is done with them.
+  static void Release() {
+    if (s_block != nullptr) ::VirtualFree(s_block, 0, MEM_RELEASE);
+    s_block = nullptr;
+  }
+  static LONG CALLBACK CatchTouch(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    if (record->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || record->NumberParameters < 2 || s_block == nullptr)
+      return EXCEPTION_CONTINUE_SEARCH;
+    uintptr_t address = (uintptr_t)record->ExceptionInformation[1];
+    uintptr_t start = (uintptr_t)s_block;
+    if (address < start || address >= start + s_size) return EXCEPTION_CONTINUE_SEARCH;
+    ++s_touchedAfterDelete;
+    DWORD previous = 0;
+    ::VirtualProtect(s_block, s_size, PAGE_READWRITE, &previous);
+    return EXCEPTION_CONTINUE_EXECUTION;
+  }
+
+  static void* s_block;
+  static size_t s_size;
+  static int s_deleted;
+  static int s_touchedAfterDelete;
+};
+void* cGuardedFrame::s_block = nullptr;
+size_t cGuardedFrame::s_size = 0;
+int cGuardedFrame::s_deleted = 0;
+int cGuardedFrame::s_touchedAfterDelete = 0;
+
+// A window with a vertical scroll bar that destroys itself when it is scrolled.
+LRESULT CALLBACK CloseOnScrollProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_VSCROLL) {
+    ::DestroyWindow(hwnd);
+    return 0;
+  }
+  return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+HWND CreateCloseOnScroll(HWND parent) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = CloseOnScrollProc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = "kq.test.CloseOnScroll";
+  ::RegisterClassA(&wc);
+  HWND hwnd = ::CreateWindowExA(0, wc.lpszClassName, "", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 20, 30, 150, 120,
+                                parent, (HMENU)(UINT_PTR)kListId, wc.hInstance, nullptr);
+  SCROLLINFO info = {sizeof(info), SIF_ALL, 0, 99, 10, 0, 0};
+  ::SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
+  return hwnd;
+}
+
+// A wrapped control that is closed, or that closes itself while the frame drives it,
+// takes the frame with it; the frame reads nothing of itself once it is deleted.
+TEST_F(SkinScrollWndTest, AWrappedControlThatIsClosedTakesTheFrameAlong) {
+  struct Case {
+    const char* name;
+    bool scrolled;  // else an edit control gets WM_CLOSE
+  };
+  const Case cases[] = {{"an edit control closed", false}, {"a control that closes itself when scrolled", true}};
+  PVOID handler = ::AddVectoredExceptionHandler(1, &cGuardedFrame::CatchTouch);
+  ASSERT_NE(handler, nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    cGuardedFrame::s_deleted = 0;
+    cGuardedFrame::s_touchedAfterDelete = 0;
+    HWND target = c.scrolled ? CreateCloseOnScroll(m_parent)
+                             : ::CreateWindowExA(0, "EDIT", "some text",
+                                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE, 20, 30, 150, 120,
+                                                 m_parent, (HMENU)(UINT_PTR)kListId, ::GetModuleHandleA(nullptr),
+                                                 nullptr);
+    ASSERT_NE(target, nullptr);
+    cGuardedFrame* frame = new cGuardedFrame;
+    ASSERT_TRUE(frame->Attach(target, m_image.GetSafeHandle()));
+    Pump();
+    HWND frameWindow = frame->GetSafeHwnd();
+    HWND bar = frame->GetVerticalBar().GetSafeHwnd();
+    if (c.scrolled) {
+      ::SendMessageA(frameWindow, WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), (LPARAM)bar);
+    } else {
+      ::SendMessageA(target, WM_CLOSE, 0, 0);
+    }
+    Pump();
+    EXPECT_FALSE(::IsWindow(target));
+    EXPECT_FALSE(::IsWindow(frameWindow));
+    EXPECT_EQ(cGuardedFrame::s_deleted, 1) << "the frame deleted itself";
+    EXPECT_EQ(cGuardedFrame::s_touchedAfterDelete, 0) << "the frame was read after it was deleted";
+    cGuardedFrame::Release();
+  }
+  ::RemoveVectoredExceptionHandler(handler);
 }
 
 }  // namespace

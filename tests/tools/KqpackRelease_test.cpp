@@ -2,12 +2,14 @@
 // program from KQ_BIN_DIR, every archive read back with the launcher's zip reader.
 // Covers the server files per set of older versions, each archive's entries, the
 // record bytes, reproducibility, a release over an earlier one, and every refusal with
-// its single stderr line and the server folder left as it was.
+// its single stderr line and the server folder left as it was; names in the target
+// code page, the base number, and "kqpack verify" on releases and on broken copies.
 #include "zip/ZipArchive.h"
 #include "zip/ZipFileHeader.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -144,20 +146,30 @@ FileMap Version1() {
 FileMap Version2() {
   return {{"KQVerInfo.ver", "KQZV00000002"}, {"a.txt", "a2"},
           {"b.txt", "b"},                    {"Data/c.txt", "c"},
-          {"3DData/Map/m.msh", "m1"},        {"3DData/Char/sub/h.msh", "h"},
+          {"3DData/Map/m.msh", "m1"},        {"3DData/Char/h.msh", "h"},
           {"KQAutoPatch.exe", "launcher 3"}};
 }
 
-// Left by a patch: the 21-byte record as version file, and a stale record file.
+// An installed game folder: the 21-byte record as version file and a stale record
+// file left by a patch, and the files that belong to this player's machine only (the
+// launch options, the patch log, a downloaded archive, an extraction's temporaries,
+// the graphics module picked for this processor and one waiting to be swapped in).
 FileMap Version3() {
   return {{"KQVerInfo.ver", "KQZV00000003 00000001"},
           {kRecord, "stale record"},
+          {"AutopatchOption.opt", "15050301 1 800 600 32 60"},
+          {"ZVPatchLog.txt", "02"},
+          {"KQZV00000002.kqp", "downloaded"},
+          {"Data/c.txt.kqpart", "half"},
+          {"Data/c.txt.kqpart3", "half"},
+          {"NorvGFunc.dll", "picked for this processor"},
+          {"NorvGFunc.new", "waiting"},
           {"a.txt", "a2"},
           {"b.txt", "b"},
           {"Data/c.txt", "c"},
           {"Data/new.txt", "n"},
           {"3DData/Map/m.msh", "m3"},
-          {"3DData/Char/sub/h.msh", "h"},
+          {"3DData/Char/h.msh", "h"},
           {"KQAutoPatch.exe", "launcher 3"}};
 }
 
@@ -187,7 +199,7 @@ const FileMap kFullArchive = WithRecord({{"a.txt", "a2"},
                                          {"Data\\c.txt", "c"},
                                          {"Data\\new.txt", "n"},
                                          {"3DData\\Map\\m.msh", "m3"},
-                                         {"3DData\\Char\\sub\\h.msh", "h"},
+                                         {"3DData\\Char\\h.msh", "h"},
                                          {"KQAutoPatch.new", "launcher 3"}});
 
 TEST(KqpackRelease, WritesTheRecordAndOneArchivePerOlderVersion) {
@@ -199,7 +211,7 @@ TEST(KqpackRelease, WritesTheRecordAndOneArchivePerOlderVersion) {
   const FileMap from1 = WithRecord({{"a.txt", "a2"},
                                     {"Data\\new.txt", "n"},
                                     {"3DData\\Map\\m.msh", "m3"},
-                                    {"3DData\\Char\\sub\\h.msh", "h"},
+                                    {"3DData\\Char\\h.msh", "h"},
                                     {"KQAutoPatch.new", "launcher 3"}});
   const FileMap from2 = WithRecord({{"Data\\new.txt", "n"}, {"3DData\\Map\\m.msh", "m3"}});
   const std::vector<Case> cases = {
@@ -315,6 +327,8 @@ TEST(KqpackRelease, RefusesWithOneLineAndChangesNothing) {
        "kqpack: v2/server: inside the version folder v2"},
       {"a file directly in 3DData", [] { WriteBytes("v3/3DData/loose.msh", "x"); }, {"out", "v3"},
        "kqpack: v3/3DData/loose.msh: a file directly in 3DData belongs to no pack .*"},
+      {"a folder inside a pack folder", [] { WriteBytes("v3/3DData/Map/tiles/t.msh", "x"); }, {"out", "v3"},
+       "kqpack: v3/3DData/Map/tiles: a folder inside a pack folder would become a pack of its own \\(Map\\\\tiles.pak\\); .*"},
       {"a launcher's new file in the current version", [] { WriteBytes("v3/KQAutoPatch.new", "x"); }, {"out", "v3"},
        "kqpack: v3/KQAutoPatch.new: the release delivers KQAutoPatch.exe under this name; remove it"},
       {"a name the launcher would refuse", [] { WriteBytes("v3/Data/aux.txt", "x"); }, {"out", "v3"},
@@ -357,6 +371,319 @@ TEST(KqpackRelease, AWrongCommandLineShowsTheUsage) {
   Outcome help = RunKqpack({"help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("3DData/<pack>/"), std::string::npos);
+}
+
+// A standard zip archive of stored entries, written here so that an archive can hold
+// names and layouts that kqpack itself never writes.
+std::string PlainZip(const std::vector<std::pair<std::string, std::string>>& entries) {
+  auto put16 = [](std::string& out, unsigned v) { out += (char)(v & 0xFF); out += (char)((v >> 8) & 0xFF); };
+  auto put32 = [&](std::string& out, uint32_t v) { put16(out, v & 0xFFFF); put16(out, v >> 16); };
+  std::string data;
+  std::string central;
+  for (const auto& entry : entries) {
+    const uint32_t crc = (uint32_t)crc32(0, (const Bytef*)entry.second.data(), (uInt)entry.second.size());
+    const uint32_t offset = (uint32_t)data.size();
+    put32(data, 0x04034b50);
+    for (unsigned v : {10u, 0u, 0u, 0u, 0x21u}) put16(data, v);
+    put32(data, crc);
+    put32(data, (uint32_t)entry.second.size());
+    put32(data, (uint32_t)entry.second.size());
+    put16(data, (unsigned)entry.first.size());
+    put16(data, 0);
+    data += entry.first + entry.second;
+    put32(central, 0x02014b50);
+    for (unsigned v : {20u, 10u, 0u, 0u, 0u, 0x21u}) put16(central, v);
+    put32(central, crc);
+    put32(central, (uint32_t)entry.second.size());
+    put32(central, (uint32_t)entry.second.size());
+    put16(central, (unsigned)entry.first.size());
+    for (int i = 0; i < 4; ++i) put16(central, 0);
+    put32(central, 0x20);
+    put32(central, offset);
+    central += entry.first;
+  }
+  std::string end;
+  put32(end, 0x06054b50);
+  put16(end, 0);
+  put16(end, 0);
+  put16(end, (unsigned)entries.size());
+  put16(end, (unsigned)entries.size());
+  put32(end, (uint32_t)central.size());
+  put32(end, (uint32_t)data.size());
+  put16(end, 0);
+  return data + central + end;
+}
+
+// Flips the first data byte of the named entry, found through the reader's headers.
+void FlipEntryByte(const fs::path& archive, const std::string& entry) {
+  CZipArchive zip;
+  ASSERT_TRUE(zip.Open(archive.c_str(), CZipArchive::zipOpenReadOnly));
+  CZipFileHeader header;
+  for (int i = 0; i < zip.GetCount(); ++i) {
+    ASSERT_TRUE(zip.GetFileInfo(header, i));
+    if (header.GetFileName() != entry) continue;
+    std::string bytes = ReadBytes(archive);
+    bytes[header.m_uOffset + 30 + header.GetFileNameLength()] ^= 0x01;
+    zip.Close();
+    WriteBytes(archive, bytes);
+    return;
+  }
+  FAIL() << entry << " not in " << archive;
+}
+
+bool HasLine(const std::string& text, const std::string& pattern) {
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (std::regex_match(line, std::regex(pattern))) return true;
+  }
+  return false;
+}
+
+const std::string kServed = std::string("out/") + kServer;
+
+TEST(KqpackVerify, PassesOnEveryRelease) {
+  struct Case {
+    std::string name;
+    std::vector<std::string> release;
+  };
+  const std::vector<Case> cases = {
+      {"no older version", {"out", "v3"}},
+      {"two older versions", {"out", "v3", "v1", "v2"}},
+      {"nothing changed but the number", {"out", "v3", "v3as2"}},
+      {"a base number", {"out", "v3", "v2", "--base", "2"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scratch scratch("verify " + c.name);
+    MakeVersions();
+    std::vector<std::string> args = {"release"};
+    args.insert(args.end(), c.release.begin(), c.release.end());
+    ASSERT_EQ(RunKqpack(args).status, 0);
+    std::vector<std::string> from = {"verify", "out", "--from"};
+    for (size_t i = 1; i < c.release.size() && c.release[i].compare(0, 2, "--") != 0; ++i) from.push_back(c.release[i]);
+    for (const std::vector<std::string>& verify : {std::vector<std::string>{"verify", "out"},
+                                                  std::vector<std::string>{"verify", kServed}, from}) {
+      Outcome run = RunKqpack(verify);
+      EXPECT_EQ(run.status, 0) << verify.back();
+      EXPECT_EQ(run.err, "") << verify.back();
+    }
+  }
+}
+
+TEST(KqpackVerify, NamesEachProblem) {
+  struct Case {
+    std::string name;
+    std::function<void()> damage;
+    std::vector<std::string> from;  // version folders for --from; none: without it
+    std::string line;               // a stderr line, a regular expression
+  };
+  const fs::path served = kServed;
+  const std::vector<Case> cases = {
+      {"a flipped byte in one entry's data", [&] { FlipEntryByte(served / "KQZV00000001.kqp", "a.txt"); }, {},
+       "kqpack: out/ClientPatchFiles_ZV/KQZV00000001.kqp: a.txt: CRC mismatch"},
+      {"a record that differs from an archive's", [&] { WriteBytes(served / kRecord, "KQZV00000003 00000001"); }, {},
+       "kqpack: out/ClientPatchFiles_ZV/KQZV00000000.kqp: KQZVKQVerInfo_New.ver: differs from the server's record .*"},
+      {"a missing full archive", [&] { fs::remove(served / "KQZV00000000.kqp"); }, {},
+       "kqpack: out/ClientPatchFiles_ZV/KQZV00000000.kqp: missing; .*"},
+      {"a hostile entry name",
+       [&] { WriteBytes(served / "KQZV00000002.kqp", PlainZip({{"../evil.txt", "x"}, {kRecord, kRecordBytes}})); }, {},
+       "kqpack: out/ClientPatchFiles_ZV/KQZV00000002.kqp: \\.\\.\\\\evil.txt: unsafe entry name"},
+      {"a folder inside a pack folder",
+       [&] {
+         WriteBytes(served / "KQZV00000002.kqp", PlainZip({{"3DData/Map/sub/x.msh", "x"}, {kRecord, kRecordBytes}}));
+       },
+       {}, "kqpack: .*KQZV00000002.kqp: 3DData\\\\Map\\\\sub\\\\x.msh: inside a folder in a pack folder, .*"},
+      {"a file directly in 3DData",
+       [&] { WriteBytes(served / "KQZV00000002.kqp", PlainZip({{"3DData/x.msh", "x"}, {kRecord, kRecordBytes}})); }, {},
+       "kqpack: .*KQZV00000002.kqp: 3DData\\\\x.msh: a file directly in 3DData reaches no pack; .*"},
+      {"the launcher itself",
+       [&] { WriteBytes(served / "KQZV00000002.kqp", PlainZip({{"KQAutoPatch.exe", "x"}, {kRecord, kRecordBytes}})); },
+       {}, "kqpack: .*KQZV00000002.kqp: KQAutoPatch.exe: the running launcher cannot be replaced; .*"},
+      {"a player's own file",
+       [&] {
+         WriteBytes(served / "KQZV00000002.kqp", PlainZip({{"AutopatchOption.opt", "x"}, {kRecord, kRecordBytes}}));
+       },
+       {}, "kqpack: .*KQZV00000002.kqp: AutopatchOption.opt: a file of each player's own machine; .*"},
+      {"an archive without the record",
+       [&] { WriteBytes(served / "KQZV00000002.kqp", PlainZip({{"a.txt", "a2"}})); }, {},
+       "kqpack: .*KQZV00000002.kqp: holds no KQZVKQVerInfo_New.ver at its root; .*"},
+      {"not an archive", [&] { WriteBytes(served / "KQZV00000002.kqp", "<html>not found</html>"); }, {},
+       "kqpack: .*KQZV00000002.kqp: not an archive"},
+      {"a record of 20 bytes", [&] { WriteBytes(served / kRecord, "KQZV00000003 0000000"); }, {},
+       "kqpack: .*KQZVKQVerInfo_New.ver: 20 bytes; the launcher accepts exactly 21"},
+      {"a record that is no version string", [&] { WriteBytes(served / kRecord, "KQZV0000000x 00000000"); }, {},
+       "kqpack: .*KQZVKQVerInfo_New.ver: does not start with a version string of edition KQZV .*"},
+      {"an archive below the base number", [&] { WriteBytes(served / kRecord, "KQZV00000003 00000002"); }, {},
+       "kqpack: .*KQZV00000001.kqp: named after a version below the record's base number 00000002; .*"},
+      {"an archive of the current version", [&] { fs::copy_file(served / "KQZV00000002.kqp", served / "KQZV00000003.kqp"); },
+       {}, "kqpack: .*KQZV00000003.kqp: named after a version not below the current version KQZV00000003; .*"},
+      {"an archive that misses a changed file",
+       [&] {
+         fs::remove(served / "KQZV00000001.kqp");
+         fs::copy_file(served / "KQZV00000002.kqp", served / "KQZV00000001.kqp");
+       },
+       {"v3", "v1", "v2"},
+       "kqpack: .*KQZV00000001.kqp: 3DData/Char/h.msh: from version KQZV00000001 \\(v1\\): missing after the patch"},
+      {"an archive whose entry differs from the current version",
+       [&] { WriteBytes("v3/b.txt", "b changed after the release"); }, {"v3", "v1", "v2"},
+       "kqpack: .*KQZV00000001.kqp: b.txt: from version KQZV00000001 \\(v1\\): kept from that version, which differs .*"},
+      {"a current file no archive brings",
+       [&] { WriteBytes("v3/Data/late.txt", "added after the release"); }, {"v3", "v1", "v2"},
+       "kqpack: .*KQZV00000001.kqp: Data/late.txt: from version KQZV00000001 \\(v1\\): missing after the patch"},
+      {"a version folder below the base",
+       [&] { WriteBytes(served / kRecord, "KQZV00000003 00000002"); }, {"v3", "v1"},
+       "kqpack: v1: version KQZV00000001 is below the record's base number 00000002; .*"},
+      {"no version folder of the current version", [] {}, {"v1", "v2"},
+       "kqpack: .*KQZVKQVerInfo_New.ver: no version folder of its current version KQZV00000003 was given"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scratch scratch("verify problem " + c.name);
+    MakeVersions();
+    ASSERT_EQ(RunKqpack({"release", "out", "v3", "v1", "v2"}).status, 0);
+    c.damage();
+    std::vector<std::string> args = {"verify", "out"};
+    if (!c.from.empty()) {
+      args.push_back("--from");
+      args.insert(args.end(), c.from.begin(), c.from.end());
+    }
+    Outcome run = RunKqpack(args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(HasLine(run.err, c.line)) << run.err;
+    EXPECT_EQ(run.out.find("verified"), std::string::npos);
+  }
+}
+
+// A file removed since an older version stays on that player's machine: a note on
+// stdout, not a problem.
+TEST(KqpackVerify, NotesFilesAnArchiveCannotRemove) {
+  Scratch scratch("verify removed");
+  MakeVersions();
+  WriteBytes("v1/Data/old.txt", "removed in version 2");
+  Outcome release = RunKqpack({"release", "out", "v3", "v1"});
+  EXPECT_EQ(release.status, 0);
+  EXPECT_EQ(release.err, "");
+  Outcome run = RunKqpack({"verify", "out", "--from", "v3", "v1"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(HasLine(run.out, "note: .*KQZV00000001.kqp: Data/old.txt: from version KQZV00000001 \\(v1\\): stays .*"))
+      << run.out;
+}
+
+// Names reach a Windows reader in the target code page: 949 unless --codepage says
+// otherwise. The native reader hands out the stored bytes as they are.
+TEST(KqpackRelease, WritesNamesInTheTargetCodePage) {
+  const std::string map = "\xEB\xA7\xB5\xEB\x8D\xB0\xEC\x9D\xB4\xED\x84\xB0";  // UTF-8 of the Korean "map data"
+  const std::string map949 = "\xB8\xCA\xB5\xA5\xC0\xCC\xC5\xCD";
+  const std::string cafe = "caf\xC3\xA9";
+  struct Case {
+    std::string name;
+    std::string file;                // below v3
+    std::vector<std::string> options;
+    std::string stored;              // the entry name; empty: refused
+    std::string error;               // the stderr line when refused
+  };
+  const std::vector<Case> cases = {
+      {"Korean in 949", "Data/" + map + ".txt", {}, "Data\\" + map949 + ".txt", ""},
+      {"a Korean folder in 949", map + "/a.txt", {}, map949 + "\\a.txt", ""},
+      {"Latin in 1252", "Data/" + cafe + ".txt", {"--codepage", "1252"}, "Data\\caf\xE9.txt", ""},
+      {"Latin in 949", "Data/" + cafe + ".txt", {}, "",
+       "kqpack: v3/Data/" + cafe + ".txt: the name cannot be written in code page 949"},
+      {"Korean in 1252", "Data/" + map + ".txt", {"--codepage", "1252"}, "",
+       "kqpack: v3/Data/" + map + ".txt: the name cannot be written in code page 1252"},
+      {"a character Windows names cannot hold", "Data/what?.txt", {}, "",
+       "kqpack: v3/Data/what\\?.txt: the name holds a character that Windows file names cannot hold"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scratch scratch("codepage " + c.name);
+    MakeVersions();
+    WriteBytes("v3/" + c.file, "named");
+    std::vector<std::string> args = {"release", "out", "v3", "v2"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    Outcome run = RunKqpack(args);
+    if (c.stored.empty()) {
+      EXPECT_EQ(run.status, 1);
+      EXPECT_TRUE(std::regex_match(run.err, std::regex(c.error + "\n"))) << run.err;
+      EXPECT_FALSE(fs::exists("out"));
+      continue;
+    }
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    for (const char* archive : {"KQZV00000000.kqp", "KQZV00000002.kqp"}) {
+      EXPECT_EQ(ArchiveContent(fs::path(kServed) / archive).count(c.stored), 1u) << archive;
+    }
+    std::vector<std::string> verify = {"verify", "out", "--from", "v3", "v2"};
+    verify.insert(verify.end(), c.options.begin(), c.options.end());
+    Outcome verified = RunKqpack(verify);
+    EXPECT_EQ(verified.status, 0);
+    EXPECT_EQ(verified.err, "");
+  }
+}
+
+TEST(KqpackRelease, CreateWritesNamesInTheTargetCodePage) {
+  Scratch scratch("create codepage");
+  WriteBytes("tree/\xEB\xA7\xB5.txt", "m");
+  EXPECT_EQ(RunKqpack({"create", "a.kqp", "tree"}).status, 0);
+  EXPECT_EQ(ArchiveContent("a.kqp"), (FileMap{{"\xB8\xCA.txt", "m"}}));
+  Outcome refused = RunKqpack({"create", "b.kqp", "tree", "--codepage", "1252"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "kqpack: b.kqp: \xEB\xA7\xB5.txt: the name cannot be written in code page 1252\n");
+  EXPECT_FALSE(fs::exists("b.kqp"));
+  Outcome unknown = RunKqpack({"create", "c.kqp", "tree", "--codepage", "99999"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(std::count(unknown.err.begin(), unknown.err.end(), '\n'), 1);
+  EXPECT_NE(unknown.err.find("code page 99999"), std::string::npos);
+}
+
+TEST(KqpackRelease, BaseNumber) {
+  struct Case {
+    std::string name;
+    std::vector<std::string> args;
+    int status;
+    std::string result;  // the record, or the stderr line (a regular expression)
+  };
+  const std::vector<Case> cases = {
+      {"the base of the oldest archive", {"out", "v3", "v2", "--base", "2"}, 0, "KQZV00000003 00000002"},
+      {"a base below every archive", {"out", "v3", "v2", "--base", "00000001"}, 0, "KQZV00000003 00000001"},
+      {"the current version as base", {"out", "v3", "--base", "3"}, 0, "KQZV00000003 00000003"},
+      {"an older version below the base", {"out", "v3", "v1", "v2", "--base", "2"}, 1,
+       "kqpack: v1: version KQZV00000001 is below --base 00000002; its archive would never be asked for .*"},
+      {"a base above the current version", {"out", "v3", "--base", "4"}, 1,
+       "kqpack: --base 00000004: above the current version KQZV00000003; no older client could be patched"},
+      {"a base that is no number", {"out", "v3", "--base", "two"}, 2, "kqpack: --base two: not a number .*"},
+      {"a base without a number", {"out", "v3", "--base"}, 2, "kqpack: --base needs a number .*"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scratch scratch("base " + c.name);
+    MakeVersions();
+    std::vector<std::string> args = {"release"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    Outcome run = RunKqpack(args);
+    EXPECT_EQ(run.status, c.status);
+    if (c.status == 0) {
+      EXPECT_EQ(ReadBytes(fs::path(kServed) / kRecord), c.result);
+      EXPECT_EQ(RunKqpack({"verify", "out"}).status, 0);
+    } else {
+      EXPECT_TRUE(std::regex_match(run.err, std::regex(c.result + "\n"))) << run.err;
+      EXPECT_FALSE(fs::exists("out"));
+    }
+  }
+}
+
+TEST(KqpackRelease, HelpGoesToStdout) {
+  Scratch scratch("help");
+  for (const char* asked : {"help", "--help"}) {
+    Outcome help = RunKqpack({asked});
+    EXPECT_EQ(help.status, 0) << asked;
+    EXPECT_EQ(help.err, "") << asked;
+    EXPECT_NE(help.out.find("kqpack verify SERVER_DIR [--from VERSION_DIR ...]"), std::string::npos) << asked;
+    EXPECT_NE(help.out.find("AutopatchOption.opt"), std::string::npos) << asked;
+  }
+  Outcome wrong = RunKqpack({"release", "out", "v3", "--frobnicate"});
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_EQ(wrong.err, "kqpack: unknown option --frobnicate for release (kqpack help shows the usage)\n");
 }
 
 }  // namespace

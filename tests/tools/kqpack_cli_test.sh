@@ -74,8 +74,13 @@ for form in scrambled plain; do
     '[ "$(stat -c %A out-$form/docs/deep/small.txt | cut -c3)" = "-" ]'
   check "extract $form: modification time kept to 2 seconds" \
     '[ "$(stat -c %Y out-$form/docs/readme.txt)" -eq $(( $(stat -c %Y tree/docs/readme.txt) / 2 * 2 )) ]'
+  # What an unpacking killed part-way leaves: temporaries beside entries it wrote.
+  echo "half" >out-$form/docs/readme.txt.kqpart
+  echo "half" >out-$form/3DData/data1/other.bin.kqpart
   run extract $form.kqp out-$form
   check "extract $form again over the first copy" '[ $status -eq 0 ] && diff -r tree out-$form >/dev/null'
+  check "extract $form: temporaries of an earlier run are gone" \
+    '[ -z "$(find out-$form -name "*.kqpart")" ]'
 done
 check "plain archive is a standard zip (unzip -t)" 'unzip -tq plain.kqp >/dev/null 2>&1'
 # Every entry starts where the one before it ends, and the directory right after the
@@ -116,6 +121,12 @@ done <"$fixtures/index.txt"
 
 # --- failures: status and one clear line ----------------------------------------
 expect_failure "no arguments" 2 '^usage: kqpack'
+# Help is asked for, not a mistake: the usage on stdout and status 0.
+for asked in --help help; do
+  run $asked
+  check "kqpack $asked: status 0, the usage on stdout, nothing on stderr" \
+    '[ $status -eq 0 ] && grep -q "kqpack verify SERVER_DIR" out.clean && [ ! -s err.clean ]'
+done
 expect_failure "unknown command" 2 '^usage: kqpack' pack a.kqp tree
 expect_failure "create from a missing folder" 1 '^kqpack: no-such-dir: not a folder$' create x.kqp no-such-dir
 expect_failure "create into a missing folder" 1 '^kqpack: no/such/x.kqp: cannot create' create no/such/x.kqp tree
@@ -161,6 +172,15 @@ echo device >badtree/sub/aux.txt
 expect_failure "create refuses a name the reader would refuse" 1 '^kqpack: bad.kqp: sub/aux.txt: unsafe entry name$' \
   create bad.kqp badtree
 check "no archive is left after a failed create" '[ ! -e bad.kqp ]'
+
+# A create that fails keeps the archive that was at its path, and leaves nothing beside it.
+mkdir -p keep
+run create keep/kept.kqp tree
+cp keep/kept.kqp kept-copy.kqp
+expect_failure "create over an archive refuses a name the reader would refuse" 1 \
+  '^kqpack: keep/kept.kqp: sub/aux.txt: unsafe entry name$' create keep/kept.kqp badtree
+check "a failed create keeps the archive that was there" \
+  'cmp -s keep/kept.kqp kept-copy.kqp && [ "$(ls -A keep)" = kept.kqp ]'
 
 # An archive written into the folder it packs does not contain itself.
 cp -r tree self

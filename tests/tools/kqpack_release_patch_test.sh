@@ -3,7 +3,8 @@
 #   kqpack_release_patch_test.sh SOURCE_DIR BIN_DIR WINE_RUN
 # with KQ_TEST_SERVERS naming the loopback servers' file (tests/servers/servers.py).
 # Sample game folders of versions 98 to 101 (sample/make-game-folder.py, edition
-# prefix RLSE); kqpack.exe under Wine releases 101 with 99 and 100 as older versions;
+# prefix RLSE); kqpack.exe under Wine releases 101 with 99 and 100 as older versions
+# and verifies the server folder with the chain from 98, 99 and 100;
 # nginx serves the server folder; kqpatch.exe with the stand-in engine modules
 # patches a version-100 folder (its own archive) and a version-98 folder (no archive
 # of its own: the full archive after nginx's "not found" page). Each must end with
@@ -37,6 +38,8 @@ done
 
 "$wine_run" "$bin/kqpack.exe" release out v101 v99 v100 >out.txt 2>err.txt
 check "kqpack.exe release: status 0, quiet on stderr" '[ $? -eq 0 ] && [ ! -s err.txt ]'
+"$wine_run" "$bin/kqpack.exe" verify out --from v101 v99 v100 v98 >out.txt 2>err.txt
+check "kqpack.exe verify passes, the chain from versions 98 to 100 included" '[ $? -eq 0 ] && [ ! -s err.txt ]'
 record=out/ClientPatchFiles_ZV/${prefix}KQVerInfo_New.ver
 check "the record is the current version, a space and base 00000000" \
   '[ "$(cat "$record")" = "${prefix}00000101 00000000" ]'

@@ -17,6 +17,7 @@
 #include "TestArchive.h"
 #include "TestFiles.h"
 #include "zip/ZipArchive.h"
+#include "zip/ZipPlatform.h"
 
 namespace {
 
@@ -164,8 +165,8 @@ TEST_P(ZipDamage, FailsAndKeepsTheOldFile) {
 INSTANTIATE_TEST_SUITE_P(Cases, ZipDamage, ::testing::ValuesIn(kDamageCases),
                          [](const auto& info) { return TestNameFrom(info.param.label); });
 
-// An existing file is replaced; a leftover temporary file of an interrupted run is
-// neither used nor touched.
+// An existing file is replaced. A temporary that an interrupted run left under the
+// name the entry is written through neither stops it nor stays.
 TEST(ZipExtract, ReplacesAnExistingFile) {
   TestEntry e = Entry("data/x.txt", "new content", 8);
   Workspace w({e});
@@ -175,8 +176,61 @@ TEST(ZipExtract, ReplacesAnExistingFile) {
   WriteBytes(w.InDest("data/x.txt.kqpart"), "left by a crash");
   EXPECT_TRUE(w.Extract());
   EXPECT_EQ(ReadBytes(w.InDest("data/x.txt")), std::string("new content"));
-  EXPECT_EQ(ReadBytes(w.InDest("data/x.txt.kqpart")), std::string("left by a crash"));
-  EXPECT_EQ(w.DestTree(), (Tree{"data/", "data/x.txt", "data/x.txt.kqpart"}));
+  EXPECT_EQ(w.DestTree(), (Tree{"data/", "data/x.txt"}));
+}
+
+// Every file, new or replacing, is written under the temporary name: while its data
+// arrive, nothing but the temporary exists under the target's folder, so a crash can
+// never leave part of an entry under its final name.
+class FolderWatch : public CZipExtractObserver {
+ public:
+  explicit FolderWatch(const Workspace& w) : m_w(w) {}
+  bool OnExtracted(size_t bytes) override {
+    seen.push_back(std::to_string(bytes) + ":" + Join(m_w.DestTree()));
+    return true;
+  }
+  static std::string Join(const Tree& tree) {
+    std::string text;
+    for (const std::string& name : tree) text += name + ";";
+    return text;
+  }
+  std::vector<std::string> seen;
+
+ private:
+  const Workspace& m_w;
+};
+
+TEST(ZipExtract, AFileIsWrittenUnderItsTemporaryNameUntilItIsWhole) {
+  const std::string data = MakeContent(150000, 3, true);
+  for (bool oldFile : {false, true}) {
+    SCOPED_TRACE(oldFile ? "replacing a file" : "a new file");
+    Workspace w({Entry("data/big.bin", data, 8)});
+    ASSERT_TRUE(w.Opened());
+    ASSERT_TRUE(ZipPlatform::MakeDirectoryTree(w.InDest("data")));
+    if (oldFile) WriteBytes(w.InDest("data/big.bin"), "old");
+    FolderWatch watch(w);
+    ASSERT_TRUE(w.zip.ExtractFile(0, w.Dest().c_str(), true, nullptr, 65536, &watch));
+    const std::string during = oldFile ? "data/;data/big.bin;data/big.bin.kqpart;" : "data/;data/big.bin.kqpart;";
+    EXPECT_EQ(watch.seen, (std::vector<std::string>{"65536:" + during, "131072:" + during, "150000:" + during}));
+    EXPECT_EQ(ReadBytes(w.InDest("data/big.bin")), data);
+    EXPECT_EQ(w.DestTree(), (Tree{"data/", "data/big.bin"}));
+  }
+}
+
+// An observer that stops the entry part-way: it fails as cancelled and leaves what was
+// there.
+TEST(ZipExtract, AStopByTheObserverLeavesNothingBehind) {
+  class StopAtSecond : public CZipExtractObserver {
+   public:
+    bool OnExtracted(size_t bytes) override { return bytes < 65536 * 2; }
+  } stop;
+  Workspace w({Entry("big.bin", MakeContent(200000, 4, true), 8)});
+  ASSERT_TRUE(w.Opened());
+  WriteBytes(w.InDest("big.bin"), "precious");
+  EXPECT_FALSE(w.zip.ExtractFile(0, w.Dest().c_str(), true, nullptr, 65536, &stop));
+  EXPECT_EQ(w.Cause(), CZipException::cancelled);
+  EXPECT_EQ(ReadBytes(w.InDest("big.bin")), std::string("precious"));
+  EXPECT_EQ(w.DestTree(), Tree{"big.bin"});
 }
 
 struct FolderCase {

@@ -55,6 +55,8 @@ const NameCase kHostileNames[] = {
     {"device path dot", "\\\\.\\C:\\evil.txt"},
     {"device path with slashes", "//?/C:/evil.txt"},
     {"alternate data stream", "file.txt:stream"},
+    {"the temporary of an entry", "data/x.txt.kqpart"},
+    {"a temporary in upper case", "X.KQPART"},
     {"colon in a folder", "a:b/c.txt"},
     {"CON", "CON"},
     {"con with an extension", "con.txt"},

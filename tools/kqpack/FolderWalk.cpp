@@ -50,6 +50,13 @@ bool CFolderWalk::WalkFolder(const std::string& diskPath, const std::string& pre
   std::vector<std::string> folders;
   do {
     if (!std::strcmp(found.cFileName, ".") || !std::strcmp(found.cFileName, "..")) continue;
+    // The system shows a character outside its ANSI code page as "?", which no
+    // Windows name holds: the file could not even be opened by that name.
+    if (std::strchr(found.cFileName, '?')) {
+      m_szError = diskPath + "\\" + found.cFileName + ": the name holds a character this system's code page cannot show";
+      FindClose(search);
+      return false;
+    }
     PackItem item;
     item.diskPath = diskPath + "\\" + found.cFileName;
     item.modified = FileTimeToTime(found.ftLastWriteTime);

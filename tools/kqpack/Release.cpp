@@ -1,41 +1,22 @@
 #include "Release.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
+#include "ServerCheck.h"
 #include "ZipWriter.h"
 #include "zip/ZipFile.h"
 #include "zip/ZipPlatform.h"
 
-const char CRelease::kBaseNumber[] = "00000000";
 const char CRelease::kFullArchiveNumber[] = "00000000";
 const char CRelease::kLauncherExe[] = "KQAutoPatch.exe";
 const char CRelease::kLauncherNew[] = "KQAutoPatch.new";
 
 namespace {
 
-const size_t kChunk = 65536;
 const uint32_t kAttrArchive = 0x20;
-
-// Compares two files byte for byte; false when either cannot be read.
-bool SameBytes(const std::string& a, const std::string& b, bool& same) {
-  CZipFile first;
-  CZipFile second;
-  if (!first.Open(a.c_str(), CZipFile::modeRead) || !second.Open(b.c_str(), CZipFile::modeRead)) return false;
-  const int64_t length = first.GetLength();
-  if (length < 0 || second.GetLength() < 0) return false;
-  same = length == second.GetLength();
-  std::unique_ptr<char[]> left(new char[kChunk]);
-  std::unique_ptr<char[]> right(new char[kChunk]);
-  while (same) {
-    int64_t got = first.Read(left.get(), kChunk);
-    if (got < 0 || (got > 0 && !second.ReadExact(right.get(), static_cast<size_t>(got)))) return false;
-    if (got == 0) break;
-    same = std::memcmp(left.get(), right.get(), static_cast<size_t>(got)) == 0;
-  }
-  return true;
-}
 
 // The folder that is there, path itself or the nearest folder above it, for telling
 // where an output folder that does not exist yet would be.
@@ -63,10 +44,13 @@ bool CRelease::Fail(const std::string& message) {
   return false;
 }
 
-bool CRelease::Run(const std::string& outDir, const std::string& currentDir, const std::vector<std::string>& olderDirs) {
+bool CRelease::Run(const std::string& outDir, const std::string& currentDir, const std::vector<std::string>& olderDirs,
+                   const Options& options) {
   m_written.clear();
+  m_notes.clear();
   m_szError.clear();
-  if (!LoadFolders(currentDir, olderDirs) || !CheckVersions() || !CheckCurrentFiles() ||
+  m_options = options;
+  if (!LoadFolders(currentDir, olderDirs) || !CheckVersions() || !CheckBase() || !CheckCurrentFiles() ||
       !CheckOutsideVersionFolders(outDir)) {
     return false;
   }
@@ -78,8 +62,51 @@ bool CRelease::Run(const std::string& outDir, const std::string& currentDir, con
     std::vector<Entry> entries;
     if (!ChangedEntries(older, entries) || !WriteArchive(older.GetVersion() + ".kqp", entries)) return false;
   }
+  if (!CheckWritten()) return false;
   if (!m_server.Commit()) return Fail(m_server.GetError());
   return true;
+}
+
+// The base number lets a publisher drop old archives: clients below it are told they
+// are too old. Every older version given gets an archive, so none may be below it,
+// and a base above the current version would turn every older client away.
+bool CRelease::CheckBase() {
+  const int base = m_options.base;
+  if (base < 0 || base > m_current.GetNumber()) {
+    return Fail("--base " + BaseText() + ": above the current version " + m_current.GetVersion() +
+                "; no older client could be patched");
+  }
+  for (const CVersionFolder& older : m_older) {
+    if (older.GetNumber() < base) {
+      return Fail(older.GetFolder() + ": version " + older.GetVersion() + " is below --base " + BaseText() +
+                  "; its archive would never be asked for (leave the folder out or lower the base)");
+    }
+  }
+  return true;
+}
+
+std::string CRelease::BaseText() const {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%08d", m_options.base);
+  return text;
+}
+
+// What was written must pass the checks of "kqpack verify", the chain from every
+// older version folder included, before it is put in place.
+bool CRelease::CheckWritten() {
+  std::vector<const CVersionFolder*> versions = {&m_current};
+  for (const CVersionFolder& older : m_older) versions.push_back(&older);
+  CServerCheck check;
+  const std::string shown = m_server.GetOutDir() + "/" + CServerFolder::kName;
+  if (check.Run(m_server.GetScratch(), shown, versions, m_current.GetPrefix(), m_options.names)) {
+    m_notes = check.GetNotes();
+    return true;
+  }
+  std::string lines;
+  for (const std::string& problem : check.GetProblems()) {
+    lines += (lines.empty() ? "" : "\nkqpack: ") + problem;
+  }
+  return Fail(lines);
 }
 
 bool CRelease::LoadFolders(const std::string& currentDir, const std::vector<std::string>& olderDirs) {
@@ -126,7 +153,8 @@ bool CRelease::CheckCurrentFiles() {
     if (CVersionFolder::SameName(file.name, kLauncherNew)) {
       return Fail(file.diskPath + ": the release delivers " + kLauncherExe + " under this name; remove it");
     }
-    if (!CZipWriter::IsSafeName(file.name)) return Fail(file.diskPath + ": unsafe entry name");
+    std::string reason;
+    if (!CZipWriter::CheckName(file.name, m_options.names, reason)) return Fail(file.diskPath + ": " + reason);
   }
   return true;
 }
@@ -163,7 +191,7 @@ bool CRelease::ChangedEntries(const CVersionFolder& older, std::vector<Entry>& e
   for (const PackItem& file : m_current.GetFiles()) {
     const PackItem* before = older.Find(file.name);
     bool same = false;
-    if (before && !SameBytes(file.diskPath, before->diskPath, same)) {
+    if (before && !CVersionFolder::SameBytes(file.diskPath, before->diskPath, same)) {
       return Fail(file.diskPath + ": cannot compare with " + before->diskPath);
     }
     if (!same) entries.push_back(EntryFor(file));
@@ -172,7 +200,7 @@ bool CRelease::ChangedEntries(const CVersionFolder& older, std::vector<Entry>& e
 }
 
 bool CRelease::WriteRecord() {
-  const std::string record = m_current.GetVersion() + " " + kBaseNumber;
+  const std::string record = m_current.GetVersion() + " " + BaseText();
   CZipFile file;
   if (!file.Open(m_server.PathOf(m_szRecordName).c_str(), CZipFile::modeCreate) ||
       !file.Write(record.data(), record.size()) || !file.Close()) {
@@ -192,7 +220,7 @@ bool CRelease::WriteArchive(const std::string& name, std::vector<Entry> entries)
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
 
   CZipWriter writer;
-  if (!writer.Create(m_server.PathOf(name), true)) return Fail(ServedPath(name) + ": " + writer.GetError());
+  if (!writer.Create(m_server.PathOf(name), true, m_options.names)) return Fail(ServedPath(name) + ": " + writer.GetError());
   for (const Entry& entry : entries) {
     if (!writer.AddFile(entry.diskPath, entry.name, entry.attributes, entry.modified)) {
       writer.Abandon();

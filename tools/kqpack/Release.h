@@ -2,7 +2,7 @@
 // from the version folders (see CVersionFolder) of the current version and of the
 // older versions that players may still have:
 // - the record "<prefix>KQVerInfo_New.ver", 21 bytes: the current version string, a
-//   space and the base number "00000000";
+//   space and the base number ("00000000" unless the publisher gives one);
 // - per older version, "<its version string>.kqp" with the files that were added or
 //   changed (byte comparison) since that version;
 // - the full archive "<prefix>00000000.kqp" with every file of the current version.
@@ -10,9 +10,12 @@
 // "KQVerInfo.ver". A changed "KQAutoPatch.exe" is delivered as "KQAutoPatch.new",
 // because the running launcher cannot replace itself; the update finisher swaps it in.
 //
-// The base number is 0 because the full archive is always published: a client older
-// than every published version, or between two of them, asks for its own archive,
-// gets the server's "not found" page and falls back to the full archive.
+// The base number is 0 unless given, because the full archive is always published: a
+// client older than every published version, or between two of them, asks for its
+// own archive, gets the server's "not found" page and falls back to the full archive.
+// A publisher who drops old archives gives a base, and clients below it are told they
+// are too old. Before the folder is put in place, what was written is checked as
+// "kqpack verify" checks a server folder (ServerCheck.h).
 //
 // Archives are reproducible: entries sorted by name, each file with its own time and
 // attributes, the record with a fixed time. Files removed from the game since an older
@@ -24,23 +27,32 @@
 #include <string>
 #include <vector>
 
+#include "NameCodePage.h"
 #include "ServerFolder.h"
 #include "VersionFolder.h"
 
 class CRelease {
  public:
-  static const char kBaseNumber[];         // "00000000", the record's base number
   static const char kFullArchiveNumber[];  // "00000000", names the full archive
   static const char kLauncherExe[];    // "KQAutoPatch.exe"
   static const char kLauncherNew[];    // "KQAutoPatch.new"
 
-  // Checks the folders and writes outDir/ClientPatchFiles_ZV; false with GetError()
-  // set ("<where>: <reason>") and the server folder as it was before.
-  bool Run(const std::string& outDir, const std::string& currentDir, const std::vector<std::string>& olderDirs);
+  struct Options {
+    int base = 0;          // the record's base number
+    CNameCodePage names;   // the code page entry names are written in
+  };
+
+  // Checks the folders, writes outDir/ClientPatchFiles_ZV and checks what it wrote as
+  // "kqpack verify" does; false with GetError() set ("<where>: <reason>", one line
+  // per problem) and the server folder as it was before.
+  bool Run(const std::string& outDir, const std::string& currentDir, const std::vector<std::string>& olderDirs,
+           const Options& options);
 
   const std::string& GetError() const { return m_szError; }
   // The names written into the server folder, in the order they were written.
   const std::vector<std::string>& GetWritten() const { return m_written; }
+  // What the check noted without refusing: files that stay on players' machines.
+  const std::vector<std::string>& GetNotes() const { return m_notes; }
 
  private:
   struct Entry {
@@ -53,6 +65,9 @@ class CRelease {
   bool Fail(const std::string& message);
   bool LoadFolders(const std::string& currentDir, const std::vector<std::string>& olderDirs);
   bool CheckVersions();
+  bool CheckBase();
+  std::string BaseText() const;
+  bool CheckWritten();
   bool CheckCurrentFiles();
   bool CheckOutsideVersionFolders(const std::string& outDir);
   Entry EntryFor(const PackItem& file) const;
@@ -67,5 +82,7 @@ class CRelease {
   CServerFolder m_server;
   std::string m_szRecordName;
   std::vector<std::string> m_written;
+  std::vector<std::string> m_notes;
+  Options m_options;
   std::string m_szError;
 };

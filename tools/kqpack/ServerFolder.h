@@ -25,6 +25,8 @@ class CServerFolder {
   bool Begin(const std::string& outDir, const std::string& prefix);
   // The path of a file of the new server folder (inside the scratch folder).
   std::string PathOf(const std::string& name) const;
+  // The scratch folder that becomes the server folder.
+  const std::string& GetScratch() const { return m_szScratch; }
   // Carries over the other editions' files and puts the scratch folder in place of
   // the server folder. False with GetError() set; the old server folder then stays.
   bool Commit();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <memory>
 
 #include "zip/ZipFile.h"
 #include "zip/ZipPlatform.h"
@@ -13,6 +15,7 @@ namespace {
 
 const size_t kVersionLength = 12;
 const size_t kPrefixLength = 4;
+const size_t kChunk = 65536;
 
 // The prefix names files on the server and in request paths: letters, digits, '_'
 // and '-' keep it a plain name everywhere.
@@ -45,6 +48,26 @@ std::string Printable(const std::string& bytes) {
     }
   }
   return shown;
+}
+
+// Files of an installed game folder that belong to its player's machine: the launch
+// options, the patch log, the graphics module picked for this processor (the
+// launcher picks it on every machine) and the hand-over copy of it.
+const char* const kPlayerLocalFiles[] = {"AutopatchOption.opt", "ZVPatchLog.txt", "NorvGFunc.dll", "NorvGFunc.new"};
+// A downloaded patch archive, kept in the game folder when unpacking failed.
+const char kDownloadedArchiveSuffix[] = ".kqp";
+// The temporary an extraction writes an entry to beside its target: ".kqpart",
+// with a number when that name was taken.
+const char kExtractionSuffix[] = ".kqpart";
+
+bool EndsWithName(const std::string& name, const std::string& suffix) {
+  return name.size() > suffix.size() && CVersionFolder::SameName(name.substr(name.size() - suffix.size()), suffix);
+}
+
+bool IsExtractionTemporary(const std::string& name) {
+  size_t end = name.size();
+  while (end > 0 && std::isdigit(static_cast<unsigned char>(name[end - 1]))) --end;
+  return EndsWithName(name.substr(0, end), kExtractionSuffix);
 }
 
 }  // namespace
@@ -88,20 +111,76 @@ bool CVersionFolder::ReadVersion() {
   return true;
 }
 
+bool CVersionFolder::IsPlayerLocal(const std::string& name) {
+  const size_t slash = name.find('/');
+  if (slash == std::string::npos) {
+    for (const char* local : kPlayerLocalFiles) {
+      if (SameName(name, local)) return true;
+    }
+    if (EndsWithName(name, kDownloadedArchiveSuffix)) return true;
+  }
+  return IsExtractionTemporary(name);
+}
+
+// The number of path components after "3DData/" (a folder's trailing "/" ends no
+// component): 1 for a file directly in it or a pack folder, 2 for a pack member or a
+// folder inside a pack folder; 0 outside "3DData/".
+int CVersionFolder::StagingDepth(const std::string& name) {
+  const std::string staging = std::string(kStagingFolder) + "/";
+  if (name.size() <= staging.size() || !SameName(name.substr(0, staging.size()), staging)) return 0;
+  int depth = 1;
+  for (size_t i = staging.size(); i + 1 < name.size(); ++i) {
+    if (name[i] == '/') ++depth;
+  }
+  return depth;
+}
+
 bool CVersionFolder::ListFiles() {
   CFolderWalk walk;
   if (!walk.Walk(m_szFolder)) return Fail(m_szFolder, walk.GetError());
   const std::string record = RecordName(GetPrefix());
-  const std::string staging = std::string(kStagingFolder) + "/";
   for (const PackItem& item : walk.GetItems()) {
-    if (item.isFolder) continue;
-    if (SameName(item.name, kVersionFileName) || SameName(item.name, record)) continue;
-    const size_t slash = item.name.find('/');
-    if (slash != std::string::npos && SameName(item.name.substr(0, slash + 1), staging) &&
-        item.name.find('/', slash + 1) == std::string::npos) {
+    const int depth = StagingDepth(item.name);
+    if (item.isFolder) {
+      if (depth > 1) return FailNestedPack(item);
+      continue;
+    }
+    if (SameName(item.name, kVersionFileName) || SameName(item.name, record) || IsPlayerLocal(item.name)) continue;
+    if (depth == 1) {
       return Fail(item.diskPath, "a file directly in 3DData belongs to no pack (packs are 3DData/<pack>/)");
     }
     m_files.push_back(item);
+  }
+  return true;
+}
+
+// The launcher folds every folder below "3DData" into a pack named after its path,
+// so a folder inside a pack folder would get a pack of its own as well.
+bool CVersionFolder::FailNestedPack(const PackItem& folder) {
+  std::string where = folder.diskPath;
+  std::string pack = folder.name.substr(std::string(kStagingFolder).size() + 1);
+  pack.pop_back();
+  for (char& c : pack) {
+    if (c == '/') c = '\\';
+  }
+  return Fail(where, "a folder inside a pack folder would become a pack of its own (" + pack +
+                         ".pak); put its files directly in the pack folder");
+}
+
+bool CVersionFolder::SameBytes(const std::string& a, const std::string& b, bool& same) {
+  CZipFile first;
+  CZipFile second;
+  if (!first.Open(a.c_str(), CZipFile::modeRead) || !second.Open(b.c_str(), CZipFile::modeRead)) return false;
+  const int64_t length = first.GetLength();
+  if (length < 0 || second.GetLength() < 0) return false;
+  same = length == second.GetLength();
+  std::unique_ptr<char[]> left(new char[kChunk]);
+  std::unique_ptr<char[]> right(new char[kChunk]);
+  while (same) {
+    int64_t got = first.Read(left.get(), kChunk);
+    if (got < 0 || (got > 0 && !second.ReadExact(right.get(), static_cast<size_t>(got)))) return false;
+    if (got == 0) break;
+    same = std::memcmp(left.get(), right.get(), static_cast<size_t>(got)) == 0;
   }
   return true;
 }

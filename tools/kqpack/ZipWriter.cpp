@@ -1,18 +1,16 @@
 #include "ZipWriter.h"
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
 #include <zlib.h>
 
+#include "zip/ZipException.h"
 #include "zip/ZipFormat.h"
 #include "zip/ZipHeaderKeys.h"
 #include "zip/ZipPathComponent.h"
 #include "zip/ZipPlatform.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 using namespace zipfmt;
 
@@ -21,10 +19,14 @@ namespace {
 const size_t kChunk = 65536;
 const uint16_t kVersionStored = 10;
 const uint16_t kVersionDeflated = 20;
-// Made by DOS (high byte 0), format version 2.0: the attributes are Windows bits.
-const uint16_t kVersionMadeBy = 20;
+// Made by Windows NTFS (high byte 10), format version 2.0: the attributes are Windows
+// bits and the reader keeps the name's bytes as they are.
+const uint16_t kVersionMadeBy = (10 << 8) | 20;
 const uint32_t kMax32 = 0xFFFFFFFFu;
 const size_t kMaxEntries = 0xFFFF;
+// The archive is written beside its path under this suffix until it is complete.
+const char kWritingSuffix[] = ".writing";
+const int kWritingAttempts = 16;
 
 void ToDosTime(time_t modified, uint16_t& dosTime, uint16_t& dosDate) {
   struct tm local = {};
@@ -43,26 +45,31 @@ void ToDosTime(time_t modified, uint16_t& dosTime, uint16_t& dosDate) {
   dosDate = (uint16_t)(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
 }
 
-// Entries are made by DOS, whose names a Windows reader converts from the OEM code
-// page; names from Windows are therefore written in it. Elsewhere the bytes are kept.
-std::string ToStoredName(const std::string& name) {
-  std::string stored = name;
-#ifdef _WIN32
-  if (!stored.empty()) CharToOemBuffA(stored.c_str(), &stored[0], (DWORD)stored.size());
-#endif
-  return stored;
-}
-
 }  // namespace
 
 CZipWriter::~CZipWriter() { Abandon(); }
 
-bool CZipWriter::IsSafeName(const std::string& name) {
-  std::string converted = name;
-  for (char& c : converted) {
+bool CZipWriter::CheckName(const std::string& name, const CNameCodePage& names, std::string& reason) {
+  std::string stored;
+  if (!names.Convert(name, stored, reason)) return false;
+  for (char& c : stored) {
     if (c == '/') c = '\\';
   }
-  return CZipPathComponent::IsSafeEntryName(converted.c_str(), converted.size());
+  if (!CZipPathComponent::IsSafeEntryName(stored.c_str(), stored.size())) {
+    reason = CZipException::GetCauseText(CZipException::unsafeName);
+    return false;
+  }
+  return true;
+}
+
+std::string CZipWriter::ReaderName(const std::string& name, const CNameCodePage& names) {
+  std::string stored;
+  std::string reason;
+  names.Convert(name, stored, reason);
+  for (char& c : stored) {
+    if (c == '/') c = '\\';
+  }
+  return stored;
 }
 
 bool CZipWriter::Fail(const std::string& reason) {
@@ -70,21 +77,34 @@ bool CZipWriter::Fail(const std::string& reason) {
   return false;
 }
 
-bool CZipWriter::Create(const std::string& path, bool scrambled) {
-  if (!m_file.Open(path.c_str(), CZipFile::modeCreate)) return Fail(std::string("cannot create: ") + strerror(m_file.GetErrno()));
+bool CZipWriter::Create(const std::string& path, bool scrambled, const CNameCodePage& names) {
+  if (!OpenWritingFile(path)) return Fail(std::string("cannot create: ") + strerror(m_file.GetErrno()));
   m_szPath = path;
   m_bScrambled = scrambled;
+  m_names = names;
   m_bOpen = true;
   m_iPosition = 0;
   m_entries.clear();
   return true;
 }
 
+// Opens a new file beside path: path + kWritingSuffix, with a number added while
+// that name is taken, so no file that is already there is overwritten.
+bool CZipWriter::OpenWritingFile(const std::string& path) {
+  for (int attempt = 0; attempt < kWritingAttempts; ++attempt) {
+    m_szWriting = path + kWritingSuffix + (attempt > 0 ? std::to_string(attempt) : std::string());
+    if (m_file.Open(m_szWriting.c_str(), CZipFile::modeCreateNew)) return true;
+    if (m_file.GetErrno() != EEXIST) return false;
+  }
+  return false;
+}
+
 bool CZipWriter::StartEntry(Entry& entry, const std::string& name, uint32_t attributes, time_t modified) {
   if (m_entries.size() >= kMaxEntries) return Fail("too many entries (at most 65535)");
-  if (name.size() > 0xFFFF) return Fail("name too long");
   if (m_iPosition > (int64_t)kMax32) return Fail("archive too large (at most 4 GiB)");
-  entry.name = ToStoredName(name);
+  std::string reason;
+  if (!m_names.Convert(name, entry.name, reason)) return Fail(reason);
+  if (entry.name.size() > 0xFFFF) return Fail("name too long");
   entry.attributes = attributes;
   entry.offset = (uint32_t)m_iPosition;
   ToDosTime(modified, entry.dosTime, entry.dosDate);
@@ -271,6 +291,9 @@ bool CZipWriter::Finish() {
   m_iPosition += (int64_t)kEndSize;
   // A stored entry may have replaced a longer deflated attempt at the very end.
   if (!m_file.SetLength(m_iPosition) || !m_file.Close()) return Fail("cannot write archive");
+  if (!ZipPlatform::MoveFileOver(m_szWriting.c_str(), m_szPath.c_str())) {
+    return Fail("cannot replace the file at this path");
+  }
   m_bOpen = false;
   return true;
 }
@@ -278,6 +301,6 @@ bool CZipWriter::Finish() {
 void CZipWriter::Abandon() {
   if (!m_bOpen) return;
   m_file.Close();
-  ZipPlatform::RemoveFile(m_szPath.c_str());
+  ZipPlatform::RemoveFile(m_szWriting.c_str());
   m_bOpen = false;
 }

@@ -2,10 +2,12 @@
 // scrambled with the header key table unless --plain) and lists, unpacks and checks
 // them through the same reader the launcher uses, so what kqpack accepts is what a
 // player's launcher accepts. "release" writes a whole server folder from the
-// publisher's version folders (Release.h).
+// publisher's version folders (Release.h); "verify" checks one (ServerCheck.h).
 //
 // Exit status: 0 on success, 1 when the work failed (with one line on stderr naming
-// the archive, the entry and the reason), 2 for a wrong command line.
+// the archive, the entry and the reason; verify: one line per problem), 2 for a wrong
+// command line (one line on stderr). Help goes to stdout with status 0.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -22,10 +24,12 @@
 #include "FolderWalk.h"
 #include "ProgressLine.h"
 #include "Release.h"
+#include "ServerCheck.h"
 #include "ZipWriter.h"
 #include "zip/ZipArchive.h"
 #include "zip/ZipPathComponent.h"
 #include "zip/ZipPlatform.h"
+#include "zip/ZipUnpacker.h"
 
 namespace {
 
@@ -34,53 +38,183 @@ const int kExitFailed = 1;
 const int kExitUsage = 2;
 const size_t kBufferSize = 65536;
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: kqpack create ARCHIVE DIR [--plain] | list ARCHIVE | extract ARCHIVE DEST | test ARCHIVE"
-               " | release OUT_DIR CURRENT_DIR [OLDER_DIR ...] | help\n");
-  return kExitUsage;
-}
+const char kUsage[] =
+    "usage: kqpack create ARCHIVE DIR [--plain] [--codepage N] | list ARCHIVE | extract ARCHIVE DEST"
+    " | test ARCHIVE | release OUT_DIR CURRENT_DIR [OLDER_DIR ...] [--base N] [--codepage N]"
+    " | verify SERVER_DIR [--from VERSION_DIR ...] [--codepage N] | help";
 
 const char kHelp[] =
     "usage:\n"
-    "  kqpack create ARCHIVE DIR [--plain]   pack DIR (scrambled central directory unless --plain)\n"
+    "  kqpack create ARCHIVE DIR [--plain] [--codepage N]\n"
+    "                                        pack DIR (scrambled central directory unless --plain)\n"
     "  kqpack list ARCHIVE                   size and name of every entry\n"
     "  kqpack extract ARCHIVE DEST           unpack as the launcher does\n"
     "  kqpack test ARCHIVE                   read every entry and check its CRC\n"
-    "  kqpack release OUT_DIR CURRENT_DIR [OLDER_DIR ...]\n"
+    "  kqpack release OUT_DIR CURRENT_DIR [OLDER_DIR ...] [--base N] [--codepage N]\n"
     "                                        write the server folder OUT_DIR/ClientPatchFiles_ZV\n"
+    "  kqpack verify SERVER_DIR [--from VERSION_DIR ...] [--codepage N]\n"
+    "                                        check a server folder as the launcher will see it\n"
+    "  kqpack help, kqpack --help            this text\n"
+    "\n"
+    "Names: entries are marked as made by Windows, so the launcher takes a name's bytes\n"
+    "as they are, in the player's code page. kqpack writes every name in the target code\n"
+    "page, 949 (the Korean edition's) unless --codepage N names another; a name that it\n"
+    "cannot hold is refused. The native kqpack reads file names as UTF-8, kqpack.exe in\n"
+    "the system's code page.\n"
     "\n"
     "release: each DIR is a version folder: the game folder of one version, identified by\n"
     "the first 12 bytes of its KQVerInfo.ver (4-character prefix, 8 digits), with the\n"
-    "content of each pack file <pack>.pak unpacked under 3DData/<pack>/. A file below\n"
+    "content of each pack file <pack>.pak unpacked under 3DData/<pack>/. A file in\n"
     "3DData/<pack>/ is a member of that pack by its place: it is shipped there, where the\n"
-    "launcher stages it and folds it into <pack>.pak. Every other file is a loose file,\n"
-    "shipped at its own path; a file directly in 3DData/ is refused. KQVerInfo.ver and a\n"
-    "<prefix>KQVerInfo_New.ver at the top are not game files. KQAutoPatch.exe is shipped\n"
-    "as KQAutoPatch.new, which the update finisher swaps in.\n"
-    "Written: <prefix>KQVerInfo_New.ver (current version, a space, base 00000000), one\n"
+    "launcher stages it and folds it into <pack>.pak. A folder inside 3DData/<pack>/ is\n"
+    "refused (the launcher would make it a pack of its own), and so is a file directly in\n"
+    "3DData/. Every other file is a loose file, shipped at its own path. KQAutoPatch.exe\n"
+    "is shipped as KQAutoPatch.new, which the update finisher swaps in.\n"
+    "Not shipped: KQVerInfo.ver and a <prefix>KQVerInfo_New.ver at the top, and the\n"
+    "files of the player's own machine: AutopatchOption.opt (launch options),\n"
+    "ZVPatchLog.txt (patch log), NorvGFunc.dll (the launcher copies the build for each\n"
+    "player's processor there), NorvGFunc.new and downloaded *.kqp archives at the top,\n"
+    "and an extraction's temporaries (*.kqpart, *.kqpartN) anywhere.\n"
+    "Written: <prefix>KQVerInfo_New.ver (current version, a space, the base number), one\n"
     "archive <older version>.kqp per OLDER_DIR with the files added or changed since that\n"
     "version (byte comparison), and the full archive <prefix>00000000.kqp with every file;\n"
-    "each archive holds the record at its root. Base 00000000: a client with no archive\n"
-    "of its own falls back to the full archive. Files of other editions already in the\n"
-    "server folder stay; this edition's old files are replaced. Nothing changes when the\n"
-    "release fails.\n";
+    "each archive holds the record at its root. The base number is 00000000 unless\n"
+    "--base N gives one: a client below it is told it is too old, and a client at or above\n"
+    "it with no archive of its own falls back to the full archive. A base above the current\n"
+    "version or above an OLDER_DIR's version is refused. Before the server folder is put\n"
+    "in place, it is checked as verify checks it, with every OLDER_DIR. Files of other\n"
+    "editions already in the server folder stay; this edition's old files are replaced.\n"
+    "Nothing changes when the release fails.\n"
+    "\n"
+    "verify: SERVER_DIR is the folder ClientPatchFiles_ZV or a folder that holds it. For\n"
+    "every record <prefix>KQVerInfo_New.ver: it is 21 bytes with a version string and a\n"
+    "base number; the full archive exists; no archive is named after a version below the\n"
+    "base or not below the current version; every archive opens as the launcher opens\n"
+    "it, every entry's name is one the launcher unpacks where its place says, every\n"
+    "entry's CRC is right, and its root holds the record with the server's bytes. With\n"
+    "--from, the version folders (one of them of the current version) are patched as the\n"
+    "launcher would patch them, packs as their 3DData/<pack>/ folders, and the result is\n"
+    "compared with the current version folder byte for byte; files that the current\n"
+    "version no longer has stay on players' machines and are noted on stdout.\n"
+    "Exit status 0 when everything holds; otherwise one line per problem on stderr and 1.\n";
+
+// A wrong command line: one line on stderr.
+int UsageError(const std::string& reason) {
+  if (reason.empty()) {
+    std::fprintf(stderr, "%s\n", kUsage);
+  } else {
+    std::fprintf(stderr, "kqpack: %s (kqpack help shows the usage)\n", reason.c_str());
+  }
+  return kExitUsage;
+}
 
 int Help() {
   std::fputs(kHelp, stdout);
   return kExitOk;
 }
 
-int Release(const std::string& outDir, const std::string& currentDir, const std::vector<std::string>& olderDirs) {
+// The command line after the command: plain arguments and the options that the
+// command takes. "--from" takes every plain argument after it.
+struct Arguments {
+  std::vector<std::string> plain;
+  bool scrambled = true;
+  CNameCodePage names;
+  int base = 0;
+  bool fromGiven = false;
+  std::vector<std::string> from;
+  std::string error;  // empty when the command line is right
+};
+
+bool ParseNumber(const std::string& text, int digits, int& value) {
+  if (text.empty() || text.size() > (size_t)digits) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  value = std::stoi(text);
+  return true;
+}
+
+// Reads the options that allowed lists ("--plain", "--codepage", "--base", "--from").
+Arguments ParseArguments(const std::vector<std::string>& args, const std::vector<std::string>& allowed) {
+  Arguments parsed;
+  auto takes = [&](const std::string& option) {
+    return std::find(allowed.begin(), allowed.end(), option) != allowed.end();
+  };
+  for (size_t i = 1; i < args.size() && parsed.error.empty(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.compare(0, 2, "--") != 0) {
+      (parsed.fromGiven ? parsed.from : parsed.plain).push_back(arg);
+    } else if (!takes(arg)) {
+      parsed.error = "unknown option " + arg + " for " + args[0];
+    } else if (arg == "--plain") {
+      parsed.scrambled = false;
+    } else if (arg == "--from") {
+      parsed.fromGiven = true;
+    } else if (i + 1 >= args.size()) {
+      parsed.error = arg + " needs a number";
+    } else {
+      int value = 0;
+      const std::string& number = args[++i];
+      if (arg == "--codepage") {
+        if (!ParseNumber(number, 5, value) || !CNameCodePage(value).IsKnown()) {
+          parsed.error = "code page " + number + " is not one this system can convert names to";
+        }
+        parsed.names = CNameCodePage(value);
+      } else if (!ParseNumber(number, 8, value)) {
+        parsed.error = "--base " + number + ": not a number of up to 8 digits";
+      } else {
+        parsed.base = value;
+      }
+    }
+  }
+  if (parsed.error.empty() && parsed.fromGiven && parsed.from.empty()) parsed.error = "--from needs version folders";
+  return parsed;
+}
+
+int Release(const Arguments& arguments) {
   CRelease release;
-  if (!release.Run(outDir, currentDir, olderDirs)) {
+  CRelease::Options options;
+  options.base = arguments.base;
+  options.names = arguments.names;
+  const std::vector<std::string>& plain = arguments.plain;
+  if (!release.Run(plain[0], plain[1], std::vector<std::string>(plain.begin() + 2, plain.end()), options)) {
     std::fprintf(stderr, "kqpack: %s\n", release.GetError().c_str());
     return kExitFailed;
   }
   for (const std::string& name : release.GetWritten()) {
-    std::printf("%s/%s/%s\n", outDir.c_str(), CServerFolder::kName, name.c_str());
+    std::printf("%s/%s/%s\n", plain[0].c_str(), CServerFolder::kName, name.c_str());
   }
+  for (const std::string& note : release.GetNotes()) std::printf("note: %s\n", note.c_str());
   return kExitOk;
+}
+
+// The server folder itself, or ClientPatchFiles_ZV inside the folder given.
+std::string ServedFolder(const std::string& given) {
+  const std::string inner = given + "/" + CServerFolder::kName;
+  return ZipPlatform::IsDirectory(inner.c_str()) ? inner : given;
+}
+
+int Verify(const Arguments& arguments) {
+  const std::string folder = ServedFolder(arguments.plain[0]);
+  if (!ZipPlatform::IsDirectory(folder.c_str())) {
+    std::fprintf(stderr, "kqpack: %s: not a folder\n", folder.c_str());
+    return kExitFailed;
+  }
+  std::vector<CVersionFolder> versions(arguments.from.size());
+  std::vector<const CVersionFolder*> loaded;
+  for (size_t i = 0; i < arguments.from.size(); ++i) {
+    if (!versions[i].Load(arguments.from[i])) {
+      std::fprintf(stderr, "kqpack: %s\n", versions[i].GetError().c_str());
+      return kExitFailed;
+    }
+    loaded.push_back(&versions[i]);
+  }
+  CServerCheck check;
+  const bool ok = check.Run(folder, folder, loaded, "", arguments.names);
+  for (const std::string& note : check.GetNotes()) std::printf("note: %s\n", note.c_str());
+  for (const std::string& problem : check.GetProblems()) std::fprintf(stderr, "kqpack: %s\n", problem.c_str());
+  if (ok) std::printf("%s: verified\n", folder.c_str());
+  return ok ? kExitOk : kExitFailed;
 }
 
 int Report(const std::string& archive, const std::string& entry, const char* reason) {
@@ -101,25 +235,30 @@ bool OpenArchive(CZipArchive& zip, const std::string& archive) {
   return zip.Open(archive.c_str(), CZipArchive::zipOpenReadOnly);
 }
 
-int Create(const std::string& archive, const std::string& folder, bool scrambled) {
+int Create(const std::string& archive, const std::string& folder, bool scrambled, const CNameCodePage& names) {
   if (!ZipPlatform::IsDirectory(folder.c_str())) return Report(folder, "", "not a folder");
   CZipWriter writer;
-  if (!writer.Create(archive, scrambled)) return Report(archive, "", writer.GetError().c_str());
+  if (!writer.Create(archive, scrambled, names)) return Report(archive, "", writer.GetError().c_str());
   CFolderWalk walk;
   if (!walk.Walk(folder)) {
     writer.Abandon();
     return Report(archive, "", walk.GetError().c_str());
   }
   const std::string archiveFull = CFolderWalk::FullPath(archive);
+  const std::string writingFull = CFolderWalk::FullPath(writer.GetWritingPath());
   CProgressLine progress("packing");
   int done = 0;
   uint64_t bytes = 0;
   const int total = (int)walk.GetItems().size();
   for (const PackItem& item : walk.GetItems()) {
-    if (!item.isFolder && CFolderWalk::FullPath(item.diskPath) == archiveFull) continue;
-    if (!CZipWriter::IsSafeName(item.name)) {
+    if (!item.isFolder && (CFolderWalk::FullPath(item.diskPath) == archiveFull ||
+                           CFolderWalk::FullPath(item.diskPath) == writingFull)) {
+      continue;
+    }
+    std::string reason;
+    if (!CZipWriter::CheckName(item.name, names, reason)) {
       writer.Abandon();
-      return Report(archive, item.name, CZipException::GetCauseText(CZipException::unsafeName));
+      return Report(archive, item.name, reason.c_str());
     }
     bool added = item.isFolder ? writer.AddFolder(item.name, item.attributes, item.modified)
                                : writer.AddFile(item.diskPath, item.name, item.attributes, item.modified);
@@ -148,8 +287,8 @@ int List(const std::string& archive) {
   return kExitOk;
 }
 
-// Unpacks like the launcher: from inside DEST, each entry's stored path, a 64 KiB
-// buffer, after letting an existing file of that name be replaced.
+// Unpacks like the launcher, through the same routine: from inside DEST, each
+// entry's stored path, then the temporaries of an interrupted earlier unpacking go.
 int Extract(const std::string& archive, const std::string& destination) {
   CZipArchive zip;
   if (!OpenArchive(zip, archive)) return ReportFailure(archive, zip);
@@ -157,20 +296,17 @@ int Extract(const std::string& archive, const std::string& destination) {
     return Report(archive, "", (destination + ": cannot enter folder").c_str());
   }
   CProgressLine progress("extracting");
+  CZipUnpacker unpacker(zip);
   CZipFileHeader header;
   uint64_t bytes = 0;
   const int count = zip.GetCount();
   for (int i = 0; i < count; ++i) {
     if (!zip.GetFileInfo(header, i)) return Report(archive, "", "cannot read entry header");
-    if (CZipPathComponent::IsSafeEntryName(header.m_pszFileName.GetBuffer(), header.GetFileNameLength())) {
-      std::string target = header.GetFileName();
-      ZipPlatform::ToDiskPath(target);
-      ZipPlatform::PrepareForReplace(target.c_str());
-    }
-    if (!zip.ExtractFile(i, nullptr, true, nullptr, kBufferSize)) return ReportFailure(archive, zip);
+    if (!unpacker.UnpackEntry(i)) return ReportFailure(archive, zip);
     bytes += header.GetSize();
     progress.Update(i + 1, count, bytes);
   }
+  unpacker.RemoveLeftovers();
   return kExitOk;
 }
 
@@ -200,21 +336,39 @@ int Test(const std::string& archive) {
   return kExitOk;
 }
 
+// Runs the command with its arguments; a wrong count or option is a usage error.
+int RunCommand(const std::vector<std::string>& args) {
+  const std::string& command = args[0];
+  Arguments parsed;
+  if (command == "create") {
+    parsed = ParseArguments(args, {"--plain", "--codepage"});
+    if (parsed.error.empty() && parsed.plain.size() == 2) {
+      return Create(parsed.plain[0], parsed.plain[1], parsed.scrambled, parsed.names);
+    }
+  } else if (command == "list" || command == "test" || command == "extract") {
+    parsed = ParseArguments(args, {});
+    const size_t wanted = command == "extract" ? 2 : 1;
+    if (parsed.error.empty() && parsed.plain.size() == wanted) {
+      if (command == "list") return List(parsed.plain[0]);
+      if (command == "test") return Test(parsed.plain[0]);
+      return Extract(parsed.plain[0], parsed.plain[1]);
+    }
+  } else if (command == "release") {
+    parsed = ParseArguments(args, {"--base", "--codepage"});
+    if (parsed.error.empty() && parsed.plain.size() >= 2) return Release(parsed);
+  } else if (command == "verify") {
+    parsed = ParseArguments(args, {"--from", "--codepage"});
+    if (parsed.error.empty() && parsed.plain.size() == 1) return Verify(parsed);
+  } else if ((command == "help" || command == "--help") && args.size() == 1) {
+    return Help();
+  }
+  return UsageError(parsed.error);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return Usage();
-  const std::string& command = args[0];
-  if (command == "create" && (args.size() == 3 || (args.size() == 4 && args[3] == "--plain"))) {
-    return Create(args[1], args[2], args.size() == 3);
-  }
-  if (command == "list" && args.size() == 2) return List(args[1]);
-  if (command == "extract" && args.size() == 3) return Extract(args[1], args[2]);
-  if (command == "test" && args.size() == 2) return Test(args[1]);
-  if (command == "release" && args.size() >= 3) {
-    return Release(args[1], args[2], std::vector<std::string>(args.begin() + 3, args.end()));
-  }
-  if (command == "help" && args.size() == 1) return Help();
-  return Usage();
+  if (args.empty()) return UsageError("");
+  return RunCommand(args);
 }

@@ -1,5 +1,6 @@
 #include "tools/kqskin/SkinReport.h"
 
+#include "launcher/MainComponents.h"
 #include "skin/SkinButtonResource.h"
 #include "skin/SkinComboBoxResource.h"
 #include "skin/SkinHtmlViewResource.h"
@@ -10,16 +11,8 @@
 
 namespace {
 
-// The dialog and the components that the launcher's main window looks up.
-const char kMainDialog[] = "main";
-struct LauncherComponent {
-  const char* name;
-  const char* kind;
-};
-const LauncherComponent kLauncherComponents[] = {
-    {"start", "button"},      {"close", "button"}, {"minimize", "button"},      {"full", "button"},
-    {"probar", "progressbar"}, {"board", "htmlview"}, {"resolution", "combobox"},
-};
+// The dialog that the launcher's main window is made from.
+const char* const kMainDialog = MAIN_DIALOG_NAME;
 // Faces a button strip needs: normal, hovered, pressed; a toggle uses two.
 const int kPushFaces = 3;
 const int kToggleFaces = 2;
@@ -162,17 +155,16 @@ std::string FindLauncherGap(const cSkinManager& skin) {
   if (dialog == nullptr) {
     return "no dialog \"main\"; the launcher's window is made from it";
   }
-  for (const LauncherComponent& needed : kLauncherComponents) {
-    const cSkinComponentResource* component = dialog->FindComponent(needed.name);
-    if (component == nullptr) {
-      return std::string("dialog \"main\" has no ") + needed.kind + " \"" + needed.name + "\"; the launcher needs it";
-    }
-    if (strcmp(component->GetKind(), needed.kind) != 0) {
-      return std::string("\"") + needed.name + "\" in dialog \"main\" is a " + component->GetKind() +
-             "; the launcher needs a " + needed.kind;
-    }
+  const tMainComponent* needed = FindMissingMainComponent(*dialog);
+  if (needed == nullptr) {
+    return std::string();
   }
-  return std::string();
+  const cSkinComponentResource* component = dialog->FindComponent(needed->name);
+  if (component == nullptr) {
+    return std::string("dialog \"main\" has no ") + needed->kind + " \"" + needed->name + "\"; the launcher needs it";
+  }
+  return std::string("\"") + needed->name + "\" in dialog \"main\" is a " + component->GetKind() +
+         "; the launcher needs a " + needed->kind;
 }
 
 std::vector<std::string> CollectSkinWarnings(const cSkinManager& skin) {

@@ -1,11 +1,14 @@
 // kqskin: a skin author's tool.
 //   kqskin check DIR              loads DIR's "skin.txt" as the launcher does
 //   kqskin image FILE.tga OUT.bmp  writes the bitmap that the launcher makes of FILE
-// Exit status: 0 success, 1 a skin or image that fails, 2 wrong use.
+//   kqskin help, kqskin --help     the usage, on stdout
+// Exit status: 0 success (warnings included), 1 a skin or image that fails, 2 wrong
+// use (one line on stderr).
 #include "files/FileSystem.h"
 #include "skin/SkinComponentResource.h"
 #include "skin/SkinManager.h"
 #include "tools/kqskin/BmpFile.h"
+#include "tools/kqskin/ImageLog.h"
 #include "tools/kqskin/SkinReport.h"
 
 #include <cstdio>
@@ -19,12 +22,24 @@ const int kExitFailed = 1;
 const int kExitUsage = 2;
 const char kScriptName[] = "skin.txt";
 
-int Usage() {
-  fprintf(stderr,
-          "usage: kqskin check DIR\n"
-          "       kqskin image FILE.tga OUT.bmp\n"
-          "check loads DIR/skin.txt and its images the way the launcher loads its skin folder;\n"
-          "image writes the bitmap that the launcher makes of a TGA file as a BMP file.\n");
+const char kUsage[] =
+    "usage: kqskin check DIR\n"
+    "       kqskin image FILE.tga OUT.bmp\n"
+    "       kqskin help | --help\n"
+    "check loads DIR/skin.txt and its images the way the launcher loads its skin folder,\n"
+    "and warns (status still 0) about images the launcher draws differently from an image\n"
+    "viewer: a top-left origin (shown upside down), a colour map (read as pixels), 8 bits\n"
+    "per pixel in a colour image (drawn in grey);\n"
+    "image writes the bitmap that the launcher makes of a TGA file as a BMP file.\n";
+
+int Help() {
+  fputs(kUsage, stdout);
+  return kExitOk;
+}
+
+// A wrong command line: one line on stderr.
+int UsageError() {
+  fputs("usage: kqskin check DIR | image FILE.tga OUT.bmp | help\n", stderr);
   return kExitUsage;
 }
 
@@ -42,7 +57,7 @@ std::string SkinFolder(const char* dir) {
 }
 
 int Check(const char* dir) {
-  cFileSystem fileSystem;
+  cImageLog fileSystem;
   std::string folder = SkinFolder(dir);
   std::string script = folder + kScriptName;
   cSkinManager skin(folder.c_str());
@@ -59,6 +74,11 @@ int Check(const char* dir) {
   PrintSkinSummary(skin, stdout);
   for (const std::string& warning : CollectSkinWarnings(skin)) {
     printf("warning: %s\n", warning.c_str());
+  }
+  for (const std::string& path : fileSystem.GetPaths()) {
+    for (const std::string& surprise : FindImageSurprises(path)) {
+      printf("warning: %s: %s\n", path.c_str(), surprise.c_str());
+    }
   }
   return kExitOk;
 }
@@ -94,5 +114,8 @@ int main(int argc, char** argv) {
   if (argc == 4 && strcmp(argv[1], "image") == 0) {
     return Image(argv[2], argv[3]);
   }
-  return Usage();
+  if (argc == 2 && (strcmp(argv[1], "help") == 0 || strcmp(argv[1], "--help") == 0)) {
+    return Help();
+  }
+  return UsageError();
 }

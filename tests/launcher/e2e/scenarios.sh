@@ -3,7 +3,8 @@
 #   scenarios.sh BUILD_DIR PORT WORK SCENARIO
 # Scenarios: patch_and_start, enter_during_patching, escape_during_download,
 # error_codes, posted_errors, second_instance, four_folders, missing_language,
-# broken_skin, self_update.
+# broken_skin, self_update, escape_during_authpatch, escape_during_record_stall,
+# finisher_after_error_box, graphics_module_update.
 build="$(cd "$1" && pwd)"
 port="$2"
 work="$3"
@@ -277,9 +278,141 @@ self_update() {
   echo "OK: the new launcher was swapped in and restarted and found the folder up to date"
 }
 
+# Escape while the worker waits for a running "KQAuthPatch.exe": the window is gone
+# within 2 seconds, long before that program ends, and no record was fetched.
+escape_during_authpatch() {
+  local game="$work/game"
+  make_game "$game" 100
+  make_version "$work/v100" 100
+  serve
+  publish "$work/v100"
+  cp "$bin/KQAuthPatch.exe" "$game/" || fail "copying the external patcher stand-in"
+  (cd "$game" && exec "$run" "$game/KQAuthPatch.exe" 60000) >"$work/authpatch.log" 2>&1 &
+  local authpatch=$!
+  launchers+=("$authpatch")
+  sleep 2
+  start_launcher "$game"
+  drive wait "$TITLE" 30000 >/dev/null || fail "no launcher window"
+  sleep 2
+  drive key "$TITLE" escape >/dev/null || fail "kqdrive key"
+  drive gone "$TITLE" 2000 >/dev/null || fail "the window was still there 2 s after Escape"
+  wait_exit "$LAUNCHER" 10 || fail "the launcher did not end after Escape"
+  kill -0 "$authpatch" 2>/dev/null || fail "the external patcher ended early; the wait showed nothing"
+  grep -q "KQVerInfo_New.ver" "$server_state/nginx/access.log" && fail "the cancelled run fetched the record"
+  echo "OK: Escape while KQAuthPatch.exe ran closed the window within 2 s"
+}
+
+# Escape while the server holds the record request unanswered: the window is gone
+# within 2 seconds, and no reconnection or second fetch follows.
+escape_during_record_stall() {
+  local game="$work/game" i
+  make_game "$game" 100
+  printf 'HOLD00000100' >"$game/KQVerInfo.ver"
+  server_state="$work/server"
+  python3 "$source_dir/tests/servers/servers.py" start "$server_state" --fault-port "$port" >/dev/null ||
+    fail "the test servers did not start"
+  local control="http://127.0.0.1:$port/_control"
+  fetch() { python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1]).read().decode(), end="")' "$1"; }
+  start_launcher "$game"
+  drive wait "$TITLE" 30000 >/dev/null || fail "no launcher window"
+  for i in $(seq 1 100); do
+    [ "$(fetch "$control/held")" = 1 ] && break
+    sleep 0.2
+  done
+  [ "$(fetch "$control/held")" = 1 ] || fail "the record request never reached the server"
+  drive key "$TITLE" escape >/dev/null || fail "kqdrive key"
+  drive gone "$TITLE" 2000 >/dev/null || fail "the window was still there 2 s after Escape"
+  wait_exit "$LAUNCHER" 10 || fail "the launcher did not end after Escape"
+  fetch "$control/release" >/dev/null
+  sleep 2
+  local requests
+  requests="$(fetch "$control/requests?HOLDKQVerInfo" | wc -l)"
+  [ "$requests" = 1 ] || fail "the cancelled run fetched the record $requests times"
+  echo "OK: Escape during a held record request closed the window within 2 s and fetched nothing more"
+}
+
+# A patch that delivers a new launcher and ends with an error: the old launcher hands
+# over and shows its error box. The finisher waits, longer than its replacement
+# attempts, while that box is open; once the player confirms it and the launcher
+# has ended, the new launcher is swapped in and started.
+finisher_after_error_box() {
+  local game="$work/game" i
+  make_game "$game" 100
+  make_version "$work/v100" 100
+  make_version "$work/v101" 101
+  cp "$bin/loopback/KQAutoPatch.exe" "$work/v100/KQAutoPatch.exe"
+  { cat "$bin/loopback/KQAutoPatch.exe"; printf 'KQ-UPDATED-LAUNCHER'; } >"$work/v101/KQAutoPatch.exe"
+  serve
+  publish "$work/v101" "$work/v100"
+  echo "CommitPack" >"$game/NorvStandin.fail"
+  start_launcher "$game"
+  local text
+  text="$(box_text 120000)"
+  [ -n "$text" ] || fail "no error box; the folder holds: $(ls "$game" | tr '\n' ' ')"
+  echo "box: $text"
+  sleep 25
+  kill -0 "$LAUNCHER" 2>/dev/null || fail "the old launcher ended with its box open"
+  cmp -s "$game/KQAutoPatch.exe" "$work/v100/KQAutoPatch.exe" || fail "swapped while the old launcher ran"
+  rm -f "$game/NorvStandin.fail"
+  press_box_ok
+  wait_exit "$LAUNCHER" 20 || fail "the old launcher did not end after the box"
+  local swapped=""
+  for i in $(seq 1 60); do
+    if cmp -s "$game/KQAutoPatch.exe" "$work/v101/KQAutoPatch.exe"; then swapped=1; break; fi
+    sleep 0.5
+  done
+  [ -n "$swapped" ] || fail "the new launcher was not swapped in after the box"
+  drive wait "$TITLE" 30000 >/dev/null || fail "the new launcher was not started"
+  wait_ready 60 || fail "the new launcher did not get ready"
+  [ ! -e "$game/KQAutoPatch.new" ] || fail "KQAutoPatch.new left"
+  close_launchers
+  drive gone "$TITLE" 20000 >/dev/null || fail "the new launcher did not close"
+  echo "OK: the finisher waited for the error box, then swapped in and started the new launcher"
+}
+
+# A release that changes the graphics module and no pack: the game folder has no
+# staging folder and the archive brings none, so no pack update copies the module.
+# The launcher hands the new build for this processor to KQExecuter, which puts it
+# in place as "NorvGFunc.dll" and restarts the launcher.
+graphics_module_update() {
+  local game="$work/game" build
+  make_game "$game" 100
+  rm -rf "$game/3DData"
+  cp "$bin/NorvGFuncSSE.dll" "$game/NorvGFunc.dll"
+  make_version "$work/v100" 100
+  make_version "$work/v101" 101
+  rm -rf "$work/v101/3DData"
+  cp -r "$work/v100/3DData" "$work/v101/3DData"
+  for build in NorvGFuncSSE NorvGFuncN; do
+    cp "$bin/$build.dll" "$work/v100/$build.dll"
+    # The same module with a marker behind its image: a new build that still loads.
+    { cat "$bin/$build.dll"; printf 'KQ-NEW-%s' "$build"; } >"$work/v101/$build.dll"
+  done
+  serve
+  publish "$work/v101" "$work/v100"
+  start_launcher "$game"
+  wait_exit "$LAUNCHER" 60 || fail "the launcher did not hand over to KQExecuter: $(texts "$TITLE")"
+  local i swapped=""
+  for i in $(seq 1 120); do
+    if cmp -s "$game/NorvGFunc.dll" "$work/v101/NorvGFuncSSE.dll"; then swapped=1; break; fi
+    sleep 0.5
+  done
+  [ -n "$swapped" ] || fail "NorvGFunc.dll is not the new build for this processor (SSE)"
+  drive wait "$TITLE" 30000 >/dev/null || fail "the launcher was not restarted"
+  wait_ready 60 || fail "the restarted launcher did not get ready"
+  [ ! -e "$game/NorvGFunc.new" ] || fail "NorvGFunc.new left"
+  cmp -s "$game/NorvGFuncN.dll" "$work/v101/NorvGFuncN.dll" || fail "NorvGFuncN.dll is not the new build"
+  [ "$(head -c 12 "$game/KQVerInfo.ver")" = "$(version_string 101)" ] || fail "version file not replaced"
+  cmp -s "$game/NorvGFunc.dll" "$work/v101/NorvGFuncSSE.dll" || fail "the restarted launcher changed NorvGFunc.dll"
+  close_launchers
+  drive gone "$TITLE" 20000 >/dev/null || fail "the restarted launcher did not close"
+  echo "OK: the new graphics module for this processor is NorvGFunc.dll after the patch, through KQExecuter"
+}
+
 begin_scenario
 case "$scenario" in
   patch_and_start | enter_during_patching | escape_during_download | error_codes | posted_errors | \
-    second_instance | four_folders | missing_language | broken_skin | self_update) "$scenario" ;;
+    second_instance | four_folders | missing_language | broken_skin | self_update | escape_during_authpatch | \
+    escape_during_record_stall | finisher_after_error_box | graphics_module_update) "$scenario" ;;
   *) fail "unknown scenario $scenario" ;;
 esac

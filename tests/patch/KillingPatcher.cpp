@@ -1,0 +1,76 @@
+// kill_patch: the launcher's patch engine run in the current folder, like kqpatch,
+// that ends its own process (exit status 3, no clean-up) right after the Nth chunk
+// that the extraction has written, counted over the whole archive:
+//
+//   kill_patch.exe --host HOST --port PORT --kill-at N
+//
+// The crash-consistency test uses it to cut a run at exact points inside an entry.
+// Without being killed it exits with 0 and prints the number of chunks it saw.
+#include "patch/Patcher.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const UINT kKilledStatus = 3;
+
+class SilentWindow : public cPatchWindow {
+public:
+  void SetPatchStep(int, unsigned) override {}
+  void SetPatchProgress(const char*, unsigned) override {}
+  void SetDownloadText(unsigned, unsigned, const char*) override {}
+  void SetVersionText(const char*) override {}
+  void RedrawVersionArea() override {}
+  void OnPatchFinished(bool) override {}
+};
+
+class KillingPatcher : public cPatcher {
+public:
+  KillingPatcher(cPatchWindow* window, int killAt) : cPatcher(window), m_killAt(killAt) {}
+  int Chunks() const { return m_chunks; }
+
+protected:
+  bool OnExtractProgress(const char* name, unsigned done) override {
+    if (++m_chunks == m_killAt) TerminateProcess(GetCurrentProcess(), kKilledStatus);
+    return cPatcher::OnExtractProgress(name, done);
+  }
+  void ShowMessageBox(HWND, const char* text, const char* caption, UINT) override {
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+  }
+
+private:
+  int m_killAt;
+  int m_chunks = 0;
+};
+
+const char* Option(int argc, char** argv, const char* name) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], name) == 0) return argv[i + 1];
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* host = Option(argc, argv, "--host");
+  const char* port = Option(argc, argv, "--port");
+  const char* killAt = Option(argc, argv, "--kill-at");
+  if (!host || !port || !killAt) {
+    std::fprintf(stderr, "usage: kill_patch --host HOST --port PORT --kill-at N\n");
+    return 1;
+  }
+  SilentWindow window;
+  KillingPatcher engine(&window, std::atoi(killAt));
+  engine.SetDownloadServer(host, std::atoi(port));
+  HWND errors = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  if (!engine.Init(errors, GetModuleHandleA(nullptr))) return 1;
+  engine.Run();
+  std::printf("chunks %d\n", engine.Chunks());
+  return 0;
+}
