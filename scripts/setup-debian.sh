@@ -11,7 +11,7 @@ PACKAGES=(
   libz-mingw-w64-dev zlib1g-dev libssl-dev
   googletest libgtest-dev libbenchmark-dev
   wine wine64 xvfb xauth x11-utils xdotool imagemagick
-  nginx zip unzip python3 time
+  nginx zip unzip python3 time locales
   qemu-user-static
 )
 I386_PACKAGES=(wine32:i386)
@@ -40,7 +40,8 @@ fi
 # ELF, so put a wrapper in its place that runs it under qemu. -R gives the emulated
 # process 2 GiB + 16 MiB (a 4 GiB space makes Wine's start-up reservation take 50 s;
 # below 2 GiB the stack lands on Wine's shared user data page). LC_ALL=C keeps the C
-# library's locale files out of that page; WINELOADERNOEXEC stops the loader from
+# library's locale archive out of that page (a test's own small compiled locales,
+# given by LOCPATH, fit); WINELOADERNOEXEC stops the loader from
 # re-executing itself, which the emulation cannot do. "-0" gives the loader the
 # wrapper's name as its argv[0]: a 32-bit program that starts another one makes Wine
 # exec the loader by that name, and the bare i386 binary would fail with "Exec
@@ -51,7 +52,10 @@ if ! dpkg-divert --list "$WRAPPER" | grep -q wine.i386; then
 fi
 want='#!/bin/sh
 # The 32-bit Wine loader, run through qemu user emulation (this kernel runs no 32-bit binaries).
-LC_ALL=C WINELOADERNOEXEC=1 exec /usr/bin/qemu-i386-static -R 0x81000000 -0 /usr/lib/wine/wine /usr/lib/wine/wine.i386 "$@"'
+# A locale compiled into a LOCPATH folder is kept (Wine takes its code page from it);
+# otherwise the C locale keeps the system locale archive out of the emulated space.
+[ -n "$LOCPATH" ] || export LC_ALL=C
+WINELOADERNOEXEC=1 exec /usr/bin/qemu-i386-static -R 0x81000000 -0 /usr/lib/wine/wine /usr/lib/wine/wine.i386 "$@"'
 if [ "$(cat "$WRAPPER" 2>/dev/null)" != "$want" ]; then
   printf '%s\n' "$want" | $SUDO tee "$WRAPPER" >/dev/null
   $SUDO chmod 755 "$WRAPPER"
