@@ -55,10 +55,9 @@ int DetachedFetch::DownloadToMemory(const char* host, int port, const char* path
     delete forThread;
     return static_cast<int>(GetLastError());
   }
-  // Wait for the thread itself, not only its result: its loader closes its WinINet
-  // handles on the way out, and a transfer of the caller's that starts meanwhile
-  // crashed the 32-bit build (Wine's WinINet under the emulation). Only a cancel
-  // leaves the fetch to end by itself.
+  // Wait for the thread itself, not only its result, so that its loader has closed
+  // its WinINet handles before the caller's next transfer. Only a cancel leaves the
+  // fetch to end by itself.
   HANDLE waits[] = {thread.Get(), cancel};
   if (WaitForMultipleObjects(cancel ? 2 : 1, waits, FALSE, INFINITE) != WAIT_OBJECT_0) return LOADER_CANCELLED;
   *size = job->size;
