@@ -17,7 +17,6 @@ struct FetchJob {
   int result = LOADER_ERR_UNSPECIFIED;
   char* block = nullptr;
   unsigned size = 0;
-  WinHandle done;
 
   ~FetchJob() {
     if (block) GlobalFree(block);
@@ -33,7 +32,6 @@ DWORD WINAPI RunFetch(void* parameter) {
     int status = LOADER_STATUS_RUNNING;
     job.result = loader.DownloadToMemory(job.path.c_str(), nullptr, &status, nullptr, &job.block, &job.size);
   }
-  SetEvent(job.done.Get());
   return 0;
 }
 
@@ -46,8 +44,6 @@ int DetachedFetch::DownloadToMemory(const char* host, int port, const char* path
   job->host = host;
   job->port = port;
   job->path = path;
-  job->done.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  if (!job->done) return static_cast<int>(GetLastError());
   auto* forThread = new (std::nothrow) std::shared_ptr<FetchJob>(job);
   if (!forThread) return ERROR_NOT_ENOUGH_MEMORY;
   WinHandle thread(CreateThread(nullptr, 0, RunFetch, forThread, 0, nullptr));

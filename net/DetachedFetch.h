@@ -3,7 +3,8 @@
 // request's handle from another thread does not end an HttpSendRequestA that waits
 // for a stalled server (under Wine it returns only when the server lets go). So a
 // caller that is cancelled leaves the fetch to end by itself; the fetch owns
-// everything it touches (its loader, its block) and frees it when it ends.
+// everything it touches (its loader, its block) and frees it when it ends. Its thread
+// starts no thread (see net/TransferThread.h).
 #pragma once
 
 #include "net/GlobalBlock.h"

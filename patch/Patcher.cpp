@@ -2,6 +2,7 @@
 
 #include "net/DetachedFetch.h"
 #include "net/GlobalBlock.h"
+#include "net/TransferThread.h"
 #include "net/WinHandle.h"
 #include "patch/AuthPatchProcess.h"
 #include "patch/DownloadServer.h"
@@ -194,7 +195,11 @@ int cPatcher::TransferArchive(const char* local, char* archiveName, size_t archi
   MakeArchiveName(local, archiveName, archiveNameSize);
   int status = LOADER_STATUS_RUNNING;
   unsigned size = 0;
-  int result = m_loader->DownloadToFile(path, DownloadCallback, &status, archiveName, &size);
+  int result = LOADER_ERR_UNSPECIFIED;
+  // On a thread of its own (see net/TransferThread.h); a cancel still stops it at its
+  // next chunk through the progress callback.
+  auto transfer = [&] { result = m_loader->DownloadToFile(path, DownloadCallback, &status, archiveName, &size); };
+  if (RunOnTransferThread(transfer) != 0) return LOADER_STATUS_RUNNING;
   return result == LOADER_OK ? status : LOADER_STATUS_RUNNING;
 }
 
