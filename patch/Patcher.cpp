@@ -7,6 +7,7 @@
 #include "patch/AuthPatchProcess.h"
 #include "patch/DownloadServer.h"
 #include "patch/GraphicsModule.h"
+#include "patch/RetryPause.h"
 #include "patch/VersionFile.h"
 
 #include <mmsystem.h>
@@ -21,16 +22,16 @@ cPatcher* g_pPatchEngine = nullptr;
 namespace {
 
 const char kBoxCaption[] = "KQ Patcher";
-// The record fetch is tried once and then up to this many times more; the answer of
-// the last retry is never used.
+// The record fetch is tried once and then up to this many times more, after a pause
+// each time; the answer of the last retry is never used.
 const int kRecordRetries = 10;
 const DWORD kDownloadTextIntervalMs = 100;
 
 }  // namespace
 
 cPatcher::cPatcher(cPatchWindow* window)
-    : m_window(window), m_cancelEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_host(),
-      m_port(DOWNLOAD_SERVER.port) {
+    : m_window(window), m_cancelEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_jitter(GetTickCount() ^ (GetCurrentProcessId() << 16)), m_host(), m_port(DOWNLOAD_SERVER.port) {
   lstrcpynA(m_host, DOWNLOAD_SERVER.host, sizeof(m_host));
 }
 
@@ -169,8 +170,8 @@ int cPatcher::FetchRecordOnce(const char* path, GlobalBlock& block, unsigned* si
   return DetachedFetch::DownloadToMemory(host, port, path, m_cancelEvent.Get(), block, size);
 }
 
-// Fetches the server record, reconnecting before each retry; a cancel ends it before
-// the next reconnection or fetch.
+// Fetches the server record, pausing and reconnecting before each retry; a cancel
+// ends it during a pause or before the next reconnection or fetch.
 cPatcher::RecordFetch cPatcher::FetchServerRecord(const char* local, ServerRecord* record) {
   char path[260] = {};
   MakeRecordPath(local, path, sizeof(path));
@@ -178,7 +179,7 @@ cPatcher::RecordFetch cPatcher::FetchServerRecord(const char* local, ServerRecor
   unsigned size = 0;
   int result = FetchRecordOnce(path, block, &size);
   for (int retries = 0; result != LOADER_OK;) {
-    if (m_cancel) return RECORD_CANCELLED;
+    if (m_cancel || !PauseBeforeRetry(RecordRetryPauseMs(retries, NextJitter(&m_jitter)))) return RECORD_CANCELLED;
     if (ConnectLoader() != LOADER_OK) return RECORD_RECONNECT_FAILED;
     result = FetchRecordOnce(path, block, &size);
     if (++retries > kRecordRetries) return RECORD_UNUSABLE;
@@ -301,6 +302,14 @@ void cPatcher::ErrorBox(const char* title, const char* format, ...) {
   std::vsnprintf(text.data(), text.size(), format, args);
   va_end(args);
   ShowMessageBox(nullptr, text.data(), title, MB_OK | MB_ICONERROR);
+}
+
+bool cPatcher::PauseBeforeRetry(unsigned ms) {
+  if (!m_cancelEvent) {
+    Sleep(ms);
+    return !m_cancel;
+  }
+  return WaitForSingleObject(m_cancelEvent.Get(), ms) == WAIT_TIMEOUT;
 }
 
 void cPatcher::ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) {

@@ -19,6 +19,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -81,6 +82,10 @@ protected:
   // Returns 1 to ask for a stop (no engine, or cancelled), else 0.
   static int WINAPI PackProgressCallback(int done, int total, int extra);
 
+  // Waits ms before the record fetch's next attempt; returns at once, false, when the
+  // run is cancelled. Tests replace it to see the pauses.
+  virtual bool PauseBeforeRetry(unsigned ms);
+
   // Shows a message box; tests replace it so that no box waits for a user.
   virtual void ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type);
 
@@ -113,6 +118,7 @@ private:
   std::unique_ptr<Loader> m_loader;
   cPackStorage* m_packStorage = nullptr;  // during UpdatePackFiles only
   DWORD m_lastTextTime = 0;
+  uint32_t m_jitter;  // the record retry pauses' random sequence
 
   std::mutex m_serverLock;
   char m_host[1024];

@@ -5,8 +5,10 @@
 # loopback, and runs the launcher KQAutoPatch.exe under Wine (on a private Xvfb
 # display when there is none) in the game folder. The launcher patches the folder to
 # 101; the demo saves a screenshot of the window at each step, presses Start, and
-# shows that the stand-in game client was started with its token. It ends by
-# printing where the screenshots and the patched folder are.
+# shows that the stand-in game client was started with its token. Then the players'
+# 32-bit build of the engine (kqpatch.exe, win32) patches a copy of the folder at 100
+# from the same server. It ends by printing where the screenshots and the patched
+# folders are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -126,7 +128,21 @@ echo "   the game client was started with the command line [$cmdline] in $cwd"
 echo "   version file: $(head -c 12 "$game/KQVerInfo.ver"); options: $(cat "$game/AutopatchOption.opt")"
 [ "$(head -c 12 "$game/KQVerInfo.ver")" = "KQZV00000101" ]
 
+echo "== the players' build: the 32-bit kqpatch.exe (win32, under 32-bit Wine) patches a copy of the folder at 100"
+game32="$out/game-win32"
+bin32="$root/build/win32/bin"
+python3 sample/make-game-folder.py "$game32" --version 100
+cp "$bin32/kqpatch.exe" "$bin32/NorvExecutiveForQel.dll" "$bin32/NorvGFuncSSE.dll" "$bin32/NorvGFuncN.dll" "$game32/"
+status32=0
+(cd "$game32" && "$root/build/win32/wine-run.sh" "$game32/kqpatch.exe" --host 127.0.0.1 --port "$port") \
+  >"$out/kqpatch-win32.log" 2>&1 || status32=$?
+echo "   kqpatch.exe (32-bit) ended with status $status32; version file: $(head -c 12 "$game32/KQVerInfo.ver")"
+[ "$status32" -eq 0 ] && [ "$(head -c 12 "$game32/KQVerInfo.ver")" = "KQZV00000101" ] || {
+  cat "$out/kqpatch-win32.log" >&2; echo "the 32-bit kqpatch.exe did not patch the folder" >&2; exit 1; }
+cmp -s "$game32/Data/intro.bik" "$out/versions/101/Data/intro.bik" || { echo "the 32-bit patch left another movie" >&2; exit 1; }
+
 echo
 echo "screenshots:      $shots"
 echo "patched folder:   $game (packs: $(cd "$game" && find . -maxdepth 1 -name '*.pak' | sort | tr '\n' ' '))"
+echo "32-bit patch:     $game32 (packs: $(cd "$game32" && find . -maxdepth 1 -name '*.pak' | sort | tr '\n' ' '))"
 echo "server folder:    $out/release/ClientPatchFiles_ZV"

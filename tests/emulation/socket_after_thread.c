@@ -1,18 +1,22 @@
 /* What 32-bit Wine under qemu's user-mode emulation does not carry, with none of our
    code: socket I/O on a thread that has started another thread.
 
-     socket_after_thread [elsewhere]
+     socket_after_thread [elsewhere | during]
 
    The main thread starts a thread that ends at once and waits for it. Then it opens
    a loopback connection to itself and passes 4 MiB through it in 64 KiB pieces.
    With "elsewhere" the main thread leaves the sockets to a second thread it starts
-   and does no socket work of its own. Exits 0 when every byte arrived.
+   and does no socket work of its own. With "during" the main thread does the same,
+   but while the second thread passes its bytes, the main thread keeps starting
+   threads that end at once. Exits 0 when every byte arrived.
 
    Seen here: the 64-bit build passes both ways. The 32-bit build does with
    "elsewhere", but without it the main thread's first socket call after the thread
    start ends the process: "wine client error: write: Bad file descriptor", or
    "qemu: uncaught target signal 11". It does not matter whether the started thread
-   still runs or has ended, or whether it touches sockets at all. */
+   still runs or has ended, or whether it touches sockets at all. With "during" the
+   second thread's transfer breaks the same way: a thread start elsewhere in the
+   process breaks a transfer that is going on. */
 #include <winsock2.h>
 #include <windows.h>
 #include <stdio.h>
@@ -64,8 +68,13 @@ int main(int argc, char** argv) {
   if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return 2;
   thread = CreateThread(NULL, 0, nothing, NULL, 0, NULL);
   WaitForSingleObject(thread, INFINITE);
-  if (argc > 1 && strcmp(argv[1], "elsewhere") == 0) {
+  if (argc > 1 && (strcmp(argv[1], "elsewhere") == 0 || strcmp(argv[1], "during") == 0)) {
     HANDLE elsewhere = CreateThread(NULL, 0, pass_bytes, NULL, 0, NULL);
+    while (strcmp(argv[1], "during") == 0 && WaitForSingleObject(elsewhere, 0) == WAIT_TIMEOUT) {
+      HANDLE other = CreateThread(NULL, 0, nothing, NULL, 0, NULL);
+      WaitForSingleObject(other, INFINITE);
+      CloseHandle(other);
+    }
     WaitForSingleObject(elsewhere, INFINITE);
     GetExitCodeThread(elsewhere, &received);
   } else {

@@ -1,6 +1,7 @@
 // The HTTP loader against real servers on loopback: nginx for what a web server does,
 // the fault server (tests/servers/fault_server.py) for what nginx will not do.
 #include "net/Loader.h"
+#include "net/TransferThread.h"
 #include "tests/net/GameFolder.h"
 #include "tests/net/TestServers.h"
 
@@ -62,6 +63,16 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// Runs one transfer on a thread of its own, as the engine does (see
+// net/TransferThread.h): this thread has started GoogleTest's thread-local watcher.
+template <typename Transfer>
+int OnTransferThread(Transfer transfer) {
+  int result = -1;
+  auto run = [&] { result = transfer(); };
+  EXPECT_EQ(RunOnTransferThread(run), 0);
+  return result;
+}
+
 class LoaderTest : public ::testing::Test {
 protected:
   void SetUp() override { g_progress.clear(); }
@@ -115,7 +126,8 @@ TEST_F(LoaderTest, DownloadToMemoryTable) {
     int status = 0;
     char* block = nullptr;
     unsigned size = kUntouched;
-    int result = loader.DownloadToMemory(c.file.c_str(), nullptr, &status, nullptr, &block, &size);
+    int result = OnTransferThread(
+        [&] { return loader.DownloadToMemory(c.file.c_str(), nullptr, &status, nullptr, &block, &size); });
     if (c.result == -1) {
       EXPECT_NE(result, 0);
     } else {
@@ -144,7 +156,10 @@ TEST_F(LoaderTest, DownloadToMemoryHandsUserDataToTheCallback) {
   int status = 0;
   char* block = nullptr;
   unsigned size = 0;
-  EXPECT_EQ(loader.DownloadToMemory("loader/callback.ver", CompleteAtEnd, &status, "user data", &block, &size), 0);
+  EXPECT_EQ(OnTransferThread([&] {
+              return loader.DownloadToMemory("loader/callback.ver", CompleteAtEnd, &status, "user data", &block, &size);
+            }),
+            0);
   EXPECT_EQ(status, LOADER_STATUS_COMPLETE);
   ASSERT_FALSE(g_progress.empty());
   EXPECT_EQ(g_progress.back().total, 21u);
@@ -200,7 +215,8 @@ TEST_F(LoaderTest, DownloadToFileTable) {
     ASSERT_EQ(loader.Connect("127.0.0.1", PortOf(c.server)), 0);
     int status = 0;
     unsigned size = kUntouched;
-    int result = loader.DownloadToFile(c.file.c_str(), CompleteAtEnd, &status, kLocalName, &size);
+    int result = OnTransferThread(
+        [&] { return loader.DownloadToFile(c.file.c_str(), CompleteAtEnd, &status, kLocalName, &size); });
     if (c.result == -1) {
       EXPECT_NE(result, 0);
       EXPECT_LT(result, 0x20000000) << "a Windows error code, not one of ours";
@@ -227,7 +243,10 @@ TEST_F(LoaderTest, DownloadToFileReportsEveryChunkWithTheLocalName) {
   ASSERT_EQ(loader.Connect("127.0.0.1", Servers().nginxPort), 0);
   int status = 0;
   unsigned size = 0;
-  ASSERT_EQ(loader.DownloadToFile("loader/progress.kqp", CompleteAtEnd, &status, kLocalName, &size), 0);
+  ASSERT_EQ(OnTransferThread([&] {
+              return loader.DownloadToFile("loader/progress.kqp", CompleteAtEnd, &status, kLocalName, &size);
+            }),
+            0);
   ASSERT_FALSE(g_progress.empty());
   unsigned previous = 0;
   for (const ProgressCall& call : g_progress) {
@@ -254,7 +273,10 @@ TEST_F(LoaderTest, ALongWebPageLogsItsLastChunkOnly) {
   ASSERT_EQ(loader.Connect("127.0.0.1", Servers().nginxPort), 0);
   int status = 0;
   unsigned size = 0;
-  ASSERT_EQ(loader.DownloadToFile("loader/long-page.html", CompleteAtEnd, &status, kLocalName, &size), 0);
+  ASSERT_EQ(OnTransferThread([&] {
+              return loader.DownloadToFile("loader/long-page.html", CompleteAtEnd, &status, kLocalName, &size);
+            }),
+            0);
   EXPECT_EQ(status, LOADER_STATUS_WEB_PAGE);
   ASSERT_GT(g_progress.size(), 1u) << "the page arrived in one chunk; it shows nothing here";
   const unsigned lastChunk = g_progress.back().done - g_progress[g_progress.size() - 2].done;
@@ -269,7 +291,9 @@ TEST_F(LoaderTest, DownloadToFileCannotCreateTheLocalFile) {
   ASSERT_EQ(loader.Connect("127.0.0.1", Servers().nginxPort), 0);
   int status = 0;
   unsigned size = 0;
-  EXPECT_NE(loader.DownloadToFile("loader/create.kqp", CompleteAtEnd, &status, kLocalName, &size), 0);
+  EXPECT_NE(OnTransferThread(
+                [&] { return loader.DownloadToFile("loader/create.kqp", CompleteAtEnd, &status, kLocalName, &size); }),
+            0);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(size, 1000u);
   EXPECT_EQ(SplitLines(PatchLog()), std::vector<std::string>{"CreateFile Error"});
@@ -281,11 +305,15 @@ TEST_F(LoaderTest, TransfersWithoutAConnectionFail) {
   Loader loader;
   int status = 0;
   unsigned size = kUntouched;
-  EXPECT_NE(loader.DownloadToFile("loader/archive.kqp", CompleteAtEnd, &status, kLocalName, &size), 0);
+  EXPECT_NE(OnTransferThread(
+                [&] { return loader.DownloadToFile("loader/archive.kqp", CompleteAtEnd, &status, kLocalName, &size); }),
+            0);
   EXPECT_EQ(size, 0u);
   EXPECT_EQ(SplitLines(PatchLog()), std::vector<std::string>{"HttpOpenRequest"});
   char* block = nullptr;
-  EXPECT_NE(loader.DownloadToMemory("loader/record.ver", nullptr, &status, nullptr, &block, &size), 0);
+  EXPECT_NE(OnTransferThread(
+                [&] { return loader.DownloadToMemory("loader/record.ver", nullptr, &status, nullptr, &block, &size); }),
+            0);
   EXPECT_EQ(block, nullptr);
   EXPECT_FALSE(Exists(kLocalName));
 }
@@ -299,10 +327,14 @@ TEST_F(LoaderTest, AConnectionClosedBeforeAnyAnswerFailsBothTransfers) {
   int status = 0;
   char* block = nullptr;
   unsigned size = kUntouched;
-  EXPECT_NE(loader.DownloadToMemory("loader/DROP.ver", nullptr, &status, nullptr, &block, &size), 0);
+  EXPECT_NE(OnTransferThread(
+                [&] { return loader.DownloadToMemory("loader/DROP.ver", nullptr, &status, nullptr, &block, &size); }),
+            0);
   EXPECT_EQ(block, nullptr);
   EXPECT_EQ(size, kUntouched);
-  EXPECT_NE(loader.DownloadToFile("loader/DROP.kqp", CompleteAtEnd, &status, kLocalName, &size), 0);
+  EXPECT_NE(OnTransferThread(
+                [&] { return loader.DownloadToFile("loader/DROP.kqp", CompleteAtEnd, &status, kLocalName, &size); }),
+            0);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(size, 0u);
   EXPECT_FALSE(Exists(kLocalName));
@@ -319,11 +351,14 @@ TEST_F(LoaderTest, ANonZeroStatusOnEntrySendsNothing) {
     int status = initial;
     char* block = nullptr;
     unsigned size = kUntouched;
-    EXPECT_EQ(loader.DownloadToMemory("loader/ENTRY.ver", CompleteAtEnd, &status, nullptr, &block, &size),
+    EXPECT_EQ(OnTransferThread([&] {
+                return loader.DownloadToMemory("loader/ENTRY.ver", CompleteAtEnd, &status, nullptr, &block, &size);
+              }),
               LOADER_CANCELLED);
     EXPECT_EQ(block, nullptr);
     EXPECT_EQ(size, kUntouched);
-    EXPECT_EQ(loader.DownloadToFile("loader/ENTRY.kqp", CompleteAtEnd, &status, kLocalName, &size),
+    EXPECT_EQ(OnTransferThread(
+                  [&] { return loader.DownloadToFile("loader/ENTRY.kqp", CompleteAtEnd, &status, kLocalName, &size); }),
               LOADER_CANCELLED);
     EXPECT_EQ(size, kUntouched);
     EXPECT_EQ(status, initial);
@@ -350,7 +385,9 @@ TEST_F(LoaderTest, ACallbackAnswerBeforeTheLastByteStopsTheTransfer) {
     ASSERT_EQ(loader.Connect("127.0.0.1", Servers().faultPort), 0);
     int status = 0;
     unsigned size = 0;
-    EXPECT_EQ(loader.DownloadToFile("loader/SLOW.kqp", c.callback, &status, kLocalName, &size), LOADER_CANCELLED);
+    EXPECT_EQ(OnTransferThread(
+                  [&] { return loader.DownloadToFile("loader/SLOW.kqp", c.callback, &status, kLocalName, &size); }),
+              LOADER_CANCELLED);
     EXPECT_EQ(status, c.status);
     EXPECT_EQ(size, 1048576u);
     ASSERT_EQ(g_progress.size(), 1u);
@@ -381,7 +418,9 @@ TEST_F(LoaderTest, AFailedConnectLeavesNoConnection) {
   int status = 0;
   char* block = nullptr;
   unsigned size = 0;
-  EXPECT_NE(loader.DownloadToMemory("loader/after.ver", nullptr, &status, nullptr, &block, &size), 0)
+  EXPECT_NE(OnTransferThread(
+                [&] { return loader.DownloadToMemory("loader/after.ver", nullptr, &status, nullptr, &block, &size); }),
+            0)
       << "the earlier connection was closed";
   EXPECT_EQ(block, nullptr);
 }

@@ -146,6 +146,11 @@ bool TestPatcher::UpdatePackFiles() {
   return false;
 }
 
+bool TestPatcher::PauseBeforeRetry(unsigned ms) {
+  m_pauses.push_back(ms);
+  return m_realPauses ? cPatcher::PauseBeforeRetry(ms) : IsAlive();
+}
+
 void TestPatcher::ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
   m_recorder->Note(std::string("box ") + caption + ": " + text + (owner ? " (owned)" : "") +
                    ((type & MB_ICONERROR) ? " (error icon)" : ""));

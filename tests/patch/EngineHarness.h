@@ -79,15 +79,23 @@ public:
   TestPatcher(RecordingWindow* window, Application application, const std::string& record);
   // Closes the handle that APPLY_OK_VERSION_IN_USE holds on the version file.
   void ReleaseVersionFile() { m_versionInUse.Reset(); }
+  // The record retry pauses the engine asked for, in order (read after the run).
+  // They are not waited for, so that a table of retry cases runs fast, unless
+  // UseRealPauses was called.
+  const std::vector<unsigned>& Pauses() const { return m_pauses; }
+  void UseRealPauses() { m_realPauses = true; }
 
 protected:
   bool ExtractPatch(const char* archiveName) override;
   bool UpdatePackFiles() override;
   void ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
+  bool PauseBeforeRetry(unsigned ms) override;
 
 private:
   RecordingWindow* m_recorder;
   Application m_application;
   std::string m_record;
   WinHandle m_versionInUse;
+  std::vector<unsigned> m_pauses;
+  bool m_realPauses = false;
 };

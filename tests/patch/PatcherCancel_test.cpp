@@ -1,8 +1,8 @@
 // A cancel (the window's Escape) in each of the worker's waits: the worker ends within
 // 2 seconds, so the window can close, and a cancelled run starts no new transfer.
 // The waits: an external patcher that keeps running, a record request that the
-// server holds without answering, and the moment between a web page received for
-// the archive and the full-archive fallback.
+// server holds without answering, a pause between two record requests, and the
+// moment between a web page received for the archive and the full-archive fallback.
 #include "net/Loader.h"
 #include "net/WinHandle.h"
 #include "patch/Patcher.h"
@@ -98,6 +98,31 @@ TEST(PatcherCancel, WhileTheServerHoldsTheRecordRequest) {
   FaultControl("release");
   Sleep(1500);
   EXPECT_EQ(FaultRequests("ClientPatchFiles_ZV/HOLD").size(), 1u) << "the cancelled run fetched again";
+  EXPECT_TRUE(messages.Collect().empty());
+}
+
+TEST(PatcherCancel, DuringAPauseBetweenRecordRequests) {
+  FaultReset("DN30");
+  GameFolder folder("cancel in pause");
+  WriteBytes("KQVerInfo.ver", "DN3000000100");
+  RecordingWindow window;
+  MessageCollector messages;
+  TestPatcher engine(&window, APPLY_NOT_BUILT, "");
+  engine.UseRealPauses();
+  engine.SetDownloadServer("127.0.0.1", Servers().faultPort);
+  ASSERT_TRUE(engine.Init(messages.Handle(), GetModuleHandleA(nullptr)));
+  std::thread worker([&] { engine.Run(); });
+  // The fourth request is closed at once; the pause after it lasts 1 to 2 s.
+  for (int i = 0; i < 400 && FaultRequests("ClientPatchFiles_ZV/DN30").size() < 4; ++i) {
+    std::this_thread::sleep_for(25ms);
+  }
+  std::this_thread::sleep_for(200ms);
+  ASSERT_EQ(FaultRequests("ClientPatchFiles_ZV/DN30").size(), 4u) << "no pause after the fourth request";
+
+  const Clock::duration took = CancelAndJoin(engine, window, worker);
+  EXPECT_LE(took, kCloseWithin) << "the worker took " << Ms(took) << " ms";
+  Sleep(1500);
+  EXPECT_EQ(FaultRequests("ClientPatchFiles_ZV/DN30").size(), 4u) << "the cancelled run fetched again";
   EXPECT_TRUE(messages.Collect().empty());
 }
 

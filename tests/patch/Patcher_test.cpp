@@ -3,11 +3,14 @@
 // calls in order, the requests the server saw and the game folder afterwards.
 #include "net/Loader.h"
 #include "patch/Patcher.h"
+#include "patch/RetryPause.h"
 #include "tests/net/GameFolder.h"
 #include "tests/net/TestServers.h"
 #include "tests/patch/EngineHarness.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <mmsystem.h>
 
 #include <chrono>
@@ -281,6 +284,23 @@ void CheckFiles(const Scenario& s) {
   }
 }
 
+// A pause before each retry of the record fetch (also before the reconnection that
+// fails), each in its step's range, all within 30 s.
+void CheckRecordPauses(const Scenario& s, const std::vector<unsigned>& pauses) {
+  const size_t recordRequests =
+      static_cast<size_t>(std::count(s.requests.begin(), s.requests.end(), RecordName(s.prefix)));
+  const size_t retries = recordRequests == 0 ? 0 : recordRequests - 1;
+  EXPECT_EQ(pauses.size(), s.setup == SETUP_HOLD_THEN_NO_HOST ? retries + 1 : retries);
+  unsigned total = 0;
+  for (size_t i = 0; i < pauses.size(); ++i) {
+    const unsigned shortest = RecordRetryPauseMs(static_cast<int>(i), 0);
+    EXPECT_GE(pauses[i], shortest) << "pause " << i;
+    EXPECT_LE(pauses[i], 2 * shortest) << "pause " << i;
+    total += pauses[i];
+  }
+  EXPECT_LE(total, 30000u);
+}
+
 TEST(PatcherScenarios, EveryErrorCodeFromARealRun) {
   for (const Scenario& s : Scenarios()) {
     SCOPED_TRACE(s.name);
@@ -306,6 +326,7 @@ TEST(PatcherScenarios, EveryErrorCodeFromARealRun) {
     EXPECT_EQ(Exists(PATCH_LOG_NAME), !s.log.empty());
     EXPECT_EQ(window.Milestones(), s.calls);
     EXPECT_EQ(RequestsSeen(s, nginxLogStart), s.requests);
+    CheckRecordPauses(s, engine.Pauses());
     std::string versionBefore = s.versionFile ? s.versionFile : "";
     EXPECT_EQ(ReadBytes("KQVerInfo.ver"), s.versionAfter.empty() ? versionBefore : s.versionAfter);
     CheckFiles(s);
@@ -320,6 +341,32 @@ TEST(PatcherScenarios, EveryErrorCodeFromARealRun) {
       EXPECT_EQ(outcome, "aborted") << "the server went on sending the archive";
     }
   }
+}
+
+// --- Record retries ------------------------------------------------------------------
+
+// A record server that is down for the first 5 s of a run: the pauses between the
+// attempts carry the run over it (eleven retries back to back would all fail).
+TEST(PatcherRecordRetries, ARecordServerDownForFiveSecondsIsWaitedOut) {
+  FaultReset("DN05");
+  ServeFile("ClientPatchFiles_ZV/DN05KQVerInfo_New.ver", "DN0500000100 00000050");
+  GameFolder folder("record server down");
+  WriteBytes("KQVerInfo.ver", "DN0500000100");
+  RecordingWindow window;
+  MessageCollector messages;
+  TestPatcher engine(&window, APPLY_NOT_BUILT, "");
+  engine.UseRealPauses();
+  engine.SetDownloadServer("127.0.0.1", Servers().faultPort);
+  ASSERT_TRUE(engine.Init(messages.Handle(), GetModuleHandleA(nullptr)));
+  std::thread worker([&] { engine.Run(); });
+  worker.join();
+
+  EXPECT_EQ(messages.Collect(), Lines{});
+  EXPECT_EQ(window.Milestones(), (Lines{"version DN0500000100", "step 0 0", "pack", "step 4 0", "finished 1"}));
+  const size_t requests = FaultRequests("ClientPatchFiles_ZV/DN05").size();
+  EXPECT_GE(requests, 2u);
+  EXPECT_LE(requests, 12u);
+  EXPECT_EQ(engine.Pauses().size(), requests - 1);
 }
 
 // --- Progress reports ----------------------------------------------------------------

@@ -7,6 +7,8 @@ after the version prefix, so a test picks a fault by picking the version prefix.
 Faults, by the first four characters of the requested file name:
   DROP  every request: the connection is closed without an answer
   RTnn  version records: the first nn requests are closed without an answer
+  DNnn  version records: every request within nn seconds of the first one is
+        closed without an answer (a server that is down for a while)
   HOLD  version records: the first request waits until /_control/release, then is
         closed without an answer
   ABSD  version records: announced with a length of 3000000000 bytes
@@ -46,6 +48,7 @@ class State:
     def __init__(self):
         self.lock = threading.Lock()
         self.counts = {}
+        self.first_seen = {}
         self.outcomes = {}
         self.requests = []
         self.held = 0
@@ -55,7 +58,12 @@ class State:
         with self.lock:
             self.requests.append(path)
             self.counts[path] = self.counts.get(path, 0) + 1
+            self.first_seen.setdefault(path, time.monotonic())
             return self.counts[path]
+
+    def seconds_since_first(self, path):
+        with self.lock:
+            return time.monotonic() - self.first_seen.get(path, time.monotonic())
 
     def set_outcome(self, path, outcome):
         with self.lock:
@@ -63,7 +71,7 @@ class State:
 
     def reset(self, text):
         with self.lock:
-            for table in (self.counts, self.outcomes):
+            for table in (self.counts, self.first_seen, self.outcomes):
                 for key in [k for k in table if text in k]:
                     del table[key]
             self.requests = [r for r in self.requests if text not in r]
@@ -149,6 +157,8 @@ class Handler(socketserver.BaseRequestHandler):
         if fault == "DROP":
             return
         if is_record and re.fullmatch(r"RT\d\d", fault) and number <= int(fault[2:]):
+            return
+        if is_record and re.fullmatch(r"DN\d\d", fault) and STATE.seconds_since_first(path) < int(fault[2:]):
             return
         if is_record and fault == "HOLD" and number == 1:
             with STATE.lock:
