@@ -4,8 +4,10 @@
 // Why: 32-bit Wine under qemu's user-mode emulation (how the players' build is run
 // on Linux machines) breaks a thread's socket I/O once that thread has started
 // another thread: its next socket call ends the process ("wine client error: write:
-// Bad file descriptor", then a segmentation fault). The engine's thread starts the
-// record fetch's thread, so it must leave its own transfers to fresh threads too.
+// Bad file descriptor", then a segmentation fault). A thread start elsewhere in the
+// process while a transfer goes on breaks that transfer too, so nothing of the
+// engine starts a thread while one of its transfers runs. The engine's thread starts
+// the record fetch's thread, so it leaves its own transfers to fresh threads.
 // See tests/emulation/socket_after_thread.c.
 #pragma once
 
