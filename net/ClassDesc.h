@@ -27,6 +27,8 @@ enum LoaderResult {
   LOADER_ERR_INCOMPLETE = 0x20000002,  // the connection closed before the announced length
   LOADER_ERR_TOO_LARGE = 0x20000003,   // the announced length is beyond what the transfer accepts
   LOADER_ERR_UNSPECIFIED = 0x20000004, // a failing call left no error code
+  LOADER_ERR_HTTP_STATUS = 0x20000005, // a continuing request was answered with neither 206 nor 200
+  LOADER_ERR_BAD_RANGE = 0x20000006,   // a 206 answer that does not continue the file as asked
 };
 
 class ClassDesc {

@@ -36,9 +36,60 @@ void SetRequestTimeouts(HINTERNET request) {
   InternetSetOptionA(request, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof(send));
 }
 
-int SendRequest(HINTERNET request) {
-  if (HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return LOADER_OK;
+// Sends the request with the extra header fields (each ended by CR LF; "" for none).
+int SendRequest(HINTERNET request, const char* fields = "") {
+  DWORD length = static_cast<DWORD>(std::strlen(fields));
+  if (HttpSendRequestA(request, length ? fields : nullptr, length, nullptr, 0)) return LOADER_OK;
   return LastErrorOr(LOADER_ERR_UNSPECIFIED);
+}
+
+// The answer's status code; 0 when it cannot be read.
+int QueryStatusCode(HINTERNET request) {
+  DWORD code = 0;
+  DWORD size = sizeof(code);
+  if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr)) return 0;
+  return static_cast<int>(code);
+}
+
+// The answer's validator into validator (HTTP_VALIDATOR_SIZE bytes): its ETag, else
+// its Last-Modified, else "". One that could not be sent back counts as none.
+void QueryValidator(HINTERNET request, char* validator) {
+  const DWORD queries[] = {HTTP_QUERY_ETAG, HTTP_QUERY_LAST_MODIFIED};
+  for (DWORD query : queries) {
+    std::memset(validator, 0, HTTP_VALIDATOR_SIZE);
+    DWORD size = HTTP_VALIDATOR_SIZE - 1;
+    if (HttpQueryInfoA(request, query, validator, &size, nullptr) && IsUsableValidator(validator)) return;
+  }
+  std::memset(validator, 0, HTTP_VALIDATOR_SIZE);
+}
+
+bool QueryContentRange(HINTERNET request, unsigned* first, unsigned* last, unsigned* total) {
+  char text[96] = {};
+  DWORD size = sizeof(text) - 1;
+  if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_RANGE, text, &size, nullptr)) return false;
+  return ParseContentRange(text, first, last, total);
+}
+
+int WriteAll(HANDLE file, const char* bytes, DWORD count) {
+  DWORD written = 0;
+  if (WriteFile(file, bytes, count, &written, nullptr) && written == count) return LOADER_OK;
+  return LastErrorOr(LOADER_ERR_UNSPECIFIED);
+}
+
+// Keeps validator in the file name. A validator that cannot be written only means
+// that a later run starts the file over.
+void WriteValidator(const char* name, const char* validator) {
+  WinHandle file(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file && WriteAll(file.Get(), validator, static_cast<DWORD>(std::strlen(validator))) == LOADER_OK) return;
+  file.Reset();
+  DeleteFileA(name);
+}
+
+// Moves the file's end to offset and writes from there on.
+bool TruncateAt(HANDLE file, unsigned offset) {
+  LARGE_INTEGER position;
+  position.QuadPart = offset;
+  return SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && SetEndOfFile(file);
 }
 
 // Reads a decimal length after optional white space; digits end at the first other
@@ -97,12 +148,6 @@ Chunk ReadChunk(HINTERNET request, char* target, DWORD limit, const int* status)
 bool ReportProgress(LoaderCallback callback, int* status, unsigned length, unsigned received, const char* name) {
   if (callback && *status == LOADER_STATUS_RUNNING) *status = callback(length, received, name);
   return *status == LOADER_STATUS_ABORT;
-}
-
-int WriteAll(HANDLE file, const char* bytes, DWORD count) {
-  DWORD written = 0;
-  if (WriteFile(file, bytes, count, &written, nullptr) && written == count) return LOADER_OK;
-  return LastErrorOr(LOADER_ERR_UNSPECIFIED);
 }
 
 }  // namespace
@@ -180,61 +225,136 @@ int Loader::ReceiveIntoBlock(HINTERNET request, unsigned length, LoaderCallback 
 int Loader::DownloadToFile(const char* path, LoaderCallback callback, int* status, const char* localName,
                            unsigned* size) {
   if (*status) return LOADER_CANCELLED;
-  // One byte more than a read can fill, always zero, ends the text of a logged page.
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[LOADER_TRANSFER_BUFFER_SIZE + 1]());
-  if (!buffer) return ERROR_NOT_ENOUGH_MEMORY;
   *size = 0;
-  unsigned length = 0;
-  int result = ReceiveFile(path, callback, status, localName, buffer.get(), &length);
-  *size = length;
+  FileTransfer transfer;
+  int result = Transfer(path, callback, status, localName, localName, &transfer);
+  *size = transfer.total;
   return result;
 }
 
-int Loader::ReceiveFile(const char* path, LoaderCallback callback, int* status, const char* localName, char* buffer,
-                        unsigned* length) {
+int Loader::DownloadToFileFrom(const char* path, LoaderCallback callback, int* status, const char* localName,
+                               const char* name, FileTransfer* transfer) {
+  transfer->httpStatus = 0;
+  transfer->total = 0;
+  transfer->held = transfer->offset;
+  transfer->retryable = false;
+  if (*status) return LOADER_CANCELLED;
+  return Transfer(path, callback, status, localName, name, transfer);
+}
+
+int Loader::Transfer(const char* path, LoaderCallback callback, int* status, const char* localName, const char* name,
+                     FileTransfer* transfer) {
+  // One byte more than a read can fill, always zero, ends the text of a logged page.
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[LOADER_TRANSFER_BUFFER_SIZE + 1]());
+  if (!buffer) return ERROR_NOT_ENOUGH_MEMORY;
+  return ReceiveFile(path, callback, status, localName, name, buffer.get(), transfer);
+}
+
+int Loader::ReceiveFile(const char* path, LoaderCallback callback, int* status, const char* localName,
+                        const char* name, char* buffer, FileTransfer* transfer) {
   InternetHandle request;
   int result = OpenRequest(path, request);
   if (result) {
     WriteLog("HttpOpenRequest");
     return result;
   }
-  if ((result = SendRequest(request.Get()))) return result;
-  if (!QueryContentLength(request.Get(), length)) return LOADER_ERR_TOO_LARGE;
-  if (*length == 0) {
-    result = LastErrorOr(LOADER_ERR_NO_LENGTH);
+  const bool continuing = transfer->offset > 0 && IsUsableValidator(transfer->validator);
+  char fields[HTTP_VALIDATOR_SIZE + 64] = {};
+  if (continuing) {
+    std::snprintf(fields, sizeof(fields), "Range: bytes=%u-\r\nIf-Range: %s\r\n", transfer->offset,
+                  transfer->validator);
+  }
+  if ((result = SendRequest(request.Get(), fields))) {
+    transfer->retryable = true;
+    return result;
+  }
+  transfer->httpStatus = QueryStatusCode(request.Get());
+  if (continuing && transfer->httpStatus == HTTP_STATUS_PARTIAL_CONTENT) {
+    return ReceiveRest(request.Get(), callback, status, localName, name, buffer, transfer);
+  }
+  if (continuing && transfer->httpStatus != HTTP_STATUS_OK) {
+    transfer->retryable = true;
+    return LOADER_ERR_HTTP_STATUS;
+  }
+  return ReceiveWhole(request.Get(), callback, status, localName, name, buffer, transfer);
+}
+
+// The whole file from its first byte: the local file is created anew.
+int Loader::ReceiveWhole(HINTERNET request, LoaderCallback callback, int* status, const char* localName,
+                         const char* name, char* buffer, FileTransfer* transfer) {
+  transfer->held = 0;
+  // No status line: the connection closed before any answer (WinINet takes that for
+  // an answer without fields).
+  if (transfer->httpStatus == 0) {
+    transfer->retryable = true;
+    return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+  }
+  QueryValidator(request, transfer->validator);
+  unsigned length = 0;
+  if (!QueryContentLength(request, &length)) return LOADER_ERR_TOO_LARGE;
+  transfer->total = length;
+  if (length == 0) {
+    int result = LastErrorOr(LOADER_ERR_NO_LENGTH);
     WriteLog("fileSize == 0");
     return result;
   }
-
+  if (transfer->validatorName) DeleteFileA(transfer->validatorName);
   WinHandle file(CreateFileA(localName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
-    result = LastErrorOr(LOADER_ERR_UNSPECIFIED);
+    int result = LastErrorOr(LOADER_ERR_UNSPECIFIED);
     WriteLog("CreateFile Error");
     return result;
   }
-  result = ReceiveIntoFile(request.Get(), file.Get(), *length, callback, status, localName, buffer);
+  if (transfer->validatorName && transfer->validator[0]) WriteValidator(transfer->validatorName, transfer->validator);
+  int result = ReceiveIntoFile(request, file.Get(), length, callback, status, name, buffer, transfer);
   file.Reset();
-  if (result == LOADER_OK && *status == LOADER_STATUS_COMPLETE) LogWebPage(request.Get(), status, buffer);
+  if (result == LOADER_OK && *status == LOADER_STATUS_COMPLETE) LogWebPage(request, status, buffer);
   return result;
 }
 
-int Loader::ReceiveIntoFile(HINTERNET request, HANDLE file, unsigned length, LoaderCallback callback, int* status,
-                            const char* localName, char* buffer) {
-  unsigned received = 0;
-  while (received < length) {
-    Chunk chunk = ReadChunk(request, buffer, std::min(length - received, LOADER_TRANSFER_BUFFER_SIZE), status);
+// The rest of the file after transfer->offset, appended to the bytes held.
+int Loader::ReceiveRest(HINTERNET request, LoaderCallback callback, int* status, const char* localName,
+                        const char* name, char* buffer, FileTransfer* transfer) {
+  unsigned first = 0, last = 0, total = 0, length = 0;
+  if (!QueryContentRange(request, &first, &last, &total) || first != transfer->offset || last != total - 1 ||
+      !QueryContentLength(request, &length) || length != total - first) {
+    transfer->retryable = true;
+    return LOADER_ERR_BAD_RANGE;
+  }
+  transfer->total = total;
+  WinHandle file(CreateFileA(localName, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || !TruncateAt(file.Get(), first)) {
+    int result = LastErrorOr(LOADER_ERR_UNSPECIFIED);
+    WriteLog("CreateFile Error");
+    return result;
+  }
+  return ReceiveIntoFile(request, file.Get(), total, callback, status, name, buffer, transfer);
+}
+
+// Receives into file from its current end until transfer->held reaches total; the
+// callback sees total and the bytes held.
+int Loader::ReceiveIntoFile(HINTERNET request, HANDLE file, unsigned total, LoaderCallback callback, int* status,
+                            const char* name, char* buffer, FileTransfer* transfer) {
+  while (transfer->held < total) {
+    Chunk chunk = ReadChunk(request, buffer, std::min(total - transfer->held, LOADER_TRANSFER_BUFFER_SIZE), status);
     if (chunk.result) {
-      if (chunk.failedCall) WriteLog(chunk.failedCall);
+      if (chunk.failedCall) {
+        WriteLog(chunk.failedCall);
+        transfer->retryable = true;
+      }
       return chunk.result;
     }
-    if (chunk.size == 0) return LOADER_ERR_INCOMPLETE;
+    if (chunk.size == 0) {
+      transfer->retryable = true;
+      return LOADER_ERR_INCOMPLETE;
+    }
     int written = WriteAll(file, buffer, chunk.size);
     if (written) return written;
     // Every chunk is read to the buffer's start: end its text here, so a logged web
     // page is this last chunk alone, never followed by the tail of a longer one.
     buffer[chunk.size] = '\0';
-    received += chunk.size;
-    if (ReportProgress(callback, status, length, received, localName)) return LOADER_CANCELLED;
+    transfer->held += chunk.size;
+    if (ReportProgress(callback, status, total, transfer->held, name)) return LOADER_CANCELLED;
   }
   return LOADER_OK;
 }

@@ -2,11 +2,11 @@
 
 #include "net/DetachedFetch.h"
 #include "net/GlobalBlock.h"
-#include "net/TransferThread.h"
 #include "net/WinHandle.h"
 #include "patch/AuthPatchProcess.h"
 #include "patch/DownloadServer.h"
 #include "patch/GraphicsModule.h"
+#include "patch/PartialArchive.h"
 #include "patch/RetryPause.h"
 #include "patch/VersionFile.h"
 
@@ -117,6 +117,7 @@ int cPatcher::Run() {
       PostError(PATCH_ERR_TOO_OLD);
       return Finish();
     case VERSION_UP_TO_DATE:
+      cPartialArchive::RemoveOthers(nullptr, nullptr);
       UpdatePackFiles();
       SetStep(PATCH_STEP_DONE, 0);
       return Finish();
@@ -188,42 +189,6 @@ cPatcher::RecordFetch cPatcher::FetchServerRecord(const char* local, ServerRecor
   return ParseServerRecord(block.Get(), size, record) ? RECORD_OK : RECORD_UNUSABLE;
 }
 
-// Transfers the archive named after local into archiveName; returns the final status,
-// or LOADER_STATUS_RUNNING for any transfer that failed.
-int cPatcher::TransferArchive(const char* local, char* archiveName, size_t archiveNameSize) {
-  char path[260] = {};
-  MakeArchivePath(local, path, sizeof(path));
-  MakeArchiveName(local, archiveName, archiveNameSize);
-  int status = LOADER_STATUS_RUNNING;
-  unsigned size = 0;
-  int result = LOADER_ERR_UNSPECIFIED;
-  // On a thread of its own (see net/TransferThread.h); a cancel still stops it at its
-  // next chunk through the progress callback.
-  auto transfer = [&] { result = m_loader->DownloadToFile(path, DownloadCallback, &status, archiveName, &size); };
-  if (RunOnTransferThread(transfer) != 0) return LOADER_STATUS_RUNNING;
-  return result == LOADER_OK ? status : LOADER_STATUS_RUNNING;
-}
-
-// Downloads the archive for local, falling back once to the full archive when the
-// server answered with a web page. On failure posts PATCH_ERR_DOWNLOAD and logs why.
-bool cPatcher::DownloadArchive(char* local, char* archiveName, size_t archiveNameSize) {
-  SetStep(PATCH_STEP_DOWNLOAD, 0);
-  int status = TransferArchive(local, archiveName, archiveNameSize);
-  if (status == LOADER_STATUS_WEB_PAGE) {
-    // A cancelled run starts no new transfer.
-    if (m_cancel) return false;
-    MakeFullArchiveVersion(local);
-    if (TransferArchive(local, archiveName, archiveNameSize) == LOADER_STATUS_COMPLETE) return true;
-    PostError(PATCH_ERR_DOWNLOAD);
-    m_loader->WriteLog("01");
-    return false;
-  }
-  if (status == LOADER_STATUS_COMPLETE) return true;
-  PostError(PATCH_ERR_DOWNLOAD);
-  m_loader->WriteLog("02");
-  return false;
-}
-
 // A delivered graphics-module build is put in use through the update finisher, like
 // a delivered launcher: the build for this processor goes to "NorvGFunc.new", the
 // window hands over, and the finisher moves it over "NorvGFunc.dll" while nothing
@@ -252,6 +217,8 @@ int cPatcher::ApplyArchive(const char* archiveName, const char* local, const Ser
     PostError(PATCH_ERR_WRITE_VERSION);
     return Finish();
   }
+  // Nothing of an interrupted download is needed any more.
+  cPartialArchive::RemoveOthers(nullptr, nullptr);
   ShowNewVersion(record.version);
   SetStep(PATCH_STEP_DONE, 0);
   return Finish();
@@ -264,6 +231,7 @@ int WINAPI cPatcher::DownloadCallback(unsigned total, unsigned done, const char*
 
 int cPatcher::ReportDownload(unsigned total, unsigned done, const char* name) {
   if (m_cancel) return LOADER_STATUS_ABORT;
+  OnDownloadProgress(total, done);
   SetStep(PATCH_STEP_DOWNLOAD, total);
   SetProgress(name, done);
   if (done == total) {
@@ -302,14 +270,6 @@ void cPatcher::ErrorBox(const char* title, const char* format, ...) {
   std::vsnprintf(text.data(), text.size(), format, args);
   va_end(args);
   ShowMessageBox(nullptr, text.data(), title, MB_OK | MB_ICONERROR);
-}
-
-bool cPatcher::PauseBeforeRetry(unsigned ms) {
-  if (!m_cancelEvent) {
-    Sleep(ms);
-    return !m_cancel;
-  }
-  return WaitForSingleObject(m_cancelEvent.Get(), ms) == WAIT_TIMEOUT;
 }
 
 void cPatcher::ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) {

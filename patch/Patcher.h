@@ -85,6 +85,11 @@ protected:
   // Waits ms before the record fetch's next attempt; returns at once, false, when the
   // run is cancelled. Tests replace it to see the pauses.
   virtual bool PauseBeforeRetry(unsigned ms);
+  // The same before the archive transfer's next attempt after a broken transfer.
+  virtual bool PauseBeforeResume(unsigned ms);
+  // The archive transfer's progress: done of total bytes held. Tests replace it to end
+  // the process part-way through a download.
+  virtual void OnDownloadProgress(unsigned total, unsigned done);
 
   // Shows a message box; tests replace it so that no box waits for a user.
   virtual void ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type);
@@ -98,6 +103,8 @@ private:
   int FetchRecordOnce(const char* path, GlobalBlock& block, unsigned* size);
   RecordFetch FetchServerRecord(const char* local, ServerRecord* record);
   int TransferArchive(const char* local, char* archiveName, size_t archiveNameSize);
+  int TransferContinuing(const char* path, const char* archiveName);
+  bool WaitUnlessCancelled(unsigned ms);
   bool DownloadArchive(char* local, char* archiveName, size_t archiveNameSize);
   int ApplyArchive(const char* archiveName, const char* local, const ServerRecord& record);
   static bool DeliversGraphicsModule(const char* archiveName);

@@ -1,11 +1,25 @@
 #include "patch/RetryPause.h"
 
-unsigned RecordRetryPauseMs(int retry, uint32_t random) {
-  unsigned step = RECORD_RETRY_FIRST_PAUSE_MS;
-  for (int i = 0; i < retry && step < RECORD_RETRY_LONGEST_PAUSE_MS; ++i) step *= 2;
-  if (step > RECORD_RETRY_LONGEST_PAUSE_MS) step = RECORD_RETRY_LONGEST_PAUSE_MS;
+namespace {
+
+// A step that starts at first and doubles count times, up to longest; the pause is
+// drawn from its upper half.
+unsigned GrowingPauseMs(unsigned first, unsigned longest, int count, uint32_t random) {
+  unsigned step = first;
+  for (int i = 0; i < count && step < longest; ++i) step *= 2;
+  if (step > longest) step = longest;
   unsigned half = step / 2;
   return step - half + random % (half + 1);
+}
+
+}  // namespace
+
+unsigned RecordRetryPauseMs(int retry, uint32_t random) {
+  return GrowingPauseMs(RECORD_RETRY_FIRST_PAUSE_MS, RECORD_RETRY_LONGEST_PAUSE_MS, retry, random);
+}
+
+unsigned ArchiveRetryPauseMs(int failures, uint32_t random) {
+  return GrowingPauseMs(ARCHIVE_RETRY_FIRST_PAUSE_MS, ARCHIVE_RETRY_LONGEST_PAUSE_MS, failures, random);
 }
 
 uint32_t NextJitter(uint32_t* state) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -211,6 +212,7 @@ TEST_F(LoaderTest, DownloadToFileTable) {
     GameFolder folder(std::string("file ") + c.name);
     g_progress.clear();
     if (!c.bytes.empty()) ServeFile(c.file, c.bytes);
+    if (c.server == FAULT) FaultReset(c.file);
     Loader loader;
     ASSERT_EQ(loader.Connect("127.0.0.1", PortOf(c.server)), 0);
     int status = 0;
@@ -233,6 +235,114 @@ TEST_F(LoaderTest, DownloadToFileTable) {
       EXPECT_TRUE(ReadBytes(kLocalName) == c.local) << "local file of " << ReadBytes(kLocalName).size() << " bytes";
     }
   }
+}
+
+// --- DownloadToFileFrom: continuing a file ------------------------------------------
+
+const char kValidatorName[] = "local.kqp.validator";
+
+enum Validator { SAME_FILE, OTHER_FILE, WITH_FIELDS };
+
+struct ContinueCase {
+  const char* name;
+  Server server;
+  std::string file;    // below the document root
+  unsigned offset;     // bytes kept of the first transfer ("Range" asks for the rest)
+  Validator validator;  // what the continuing request sends in "If-Range"
+  int result;
+  int httpStatus;
+  bool whole;          // the local file holds the whole file afterwards (else: as it was)
+  bool retryable;
+};
+
+TEST_F(LoaderTest, DownloadToFileFromTable) {
+  const unsigned size = 300000;
+  const std::string served = PatternBytes(size, 6);
+  const ContinueCase cases[] = {
+      {"the rest of the same file", NGINX, "loader/rest.kqp", 100000, SAME_FILE, LOADER_OK, 206, true, false},
+      {"the file changed since", NGINX, "loader/changed.kqp", 100000, OTHER_FILE, LOADER_OK, 200, true, false},
+      {"a validator that would add header fields is not sent", NGINX, "loader/fields.kqp", 100000, WITH_FIELDS,
+       LOADER_OK, 200, true, false},
+      {"a range beyond the file", NGINX, "loader/beyond.kqp", size + 10, SAME_FILE, LOADER_ERR_HTTP_STATUS, 416,
+       false, true},
+      {"a server that ignores Range", FAULT, "loader/NORG.kqp", 100000, SAME_FILE, LOADER_OK, 200, true, false},
+      {"a 206 for another range", FAULT, "loader/BDRG.kqp", 100000, SAME_FILE, LOADER_ERR_BAD_RANGE, 206, false,
+       true},
+  };
+  for (const ContinueCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameFolder folder(std::string("continue ") + c.name);
+    ServeFile(c.file, served);
+    if (c.server == FAULT) FaultReset(c.file);
+    Loader loader;
+    ASSERT_EQ(loader.Connect("127.0.0.1", PortOf(c.server)), 0);
+
+    // A first transfer learns the validator and keeps it beside the local file.
+    FileTransfer first;
+    first.validatorName = kValidatorName;
+    int status = 0;
+    ASSERT_EQ(OnTransferThread([&] {
+                return loader.DownloadToFileFrom(c.file.c_str(), CompleteAtEnd, &status, kLocalName, "shown", &first);
+              }),
+              LOADER_OK);
+    ASSERT_EQ(first.httpStatus, 200);
+    ASSERT_EQ(first.held, size);
+    ASSERT_EQ(ReadBytes(kValidatorName), first.validator);
+    ASSERT_TRUE(IsUsableValidator(first.validator));
+
+    // Then as if it had broken at offset.
+    const std::string kept = served.substr(0, std::min<size_t>(c.offset, size)) +
+                             std::string(c.offset > size ? c.offset - size : 0, 'x');
+    WriteBytes(kLocalName, kept);
+    FileTransfer next;
+    next.offset = c.offset;
+    next.validatorName = kValidatorName;
+    const std::string validator = c.validator == SAME_FILE    ? std::string(first.validator)
+                                  : c.validator == OTHER_FILE ? std::string("\"5f00000-1\"")
+                                                              : std::string(first.validator) + "\r\nX-Extra: 1";
+    lstrcpynA(next.validator, validator.c_str(), sizeof(next.validator));
+    g_progress.clear();
+    status = 0;
+    int result = OnTransferThread(
+        [&] { return loader.DownloadToFileFrom(c.file.c_str(), CompleteAtEnd, &status, kLocalName, "shown", &next); });
+
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(next.httpStatus, c.httpStatus);
+    EXPECT_EQ(next.retryable, c.retryable);
+    EXPECT_TRUE(ReadBytes(kLocalName) == (c.whole ? served : kept));
+    EXPECT_EQ(next.held, c.whole ? size : c.offset);
+    if (c.whole) {
+      EXPECT_EQ(status, LOADER_STATUS_COMPLETE);
+      EXPECT_EQ(next.total, size);
+      ASSERT_FALSE(g_progress.empty());
+      EXPECT_EQ(g_progress.front().total, size) << "the whole file's length, also for the rest";
+      EXPECT_EQ(g_progress.front().done > c.offset, c.httpStatus == 206) << "progress counts the bytes held";
+      EXPECT_EQ(g_progress.back().done, size);
+      EXPECT_EQ(g_progress.back().name, "shown");
+    } else {
+      EXPECT_TRUE(g_progress.empty());
+    }
+    EXPECT_EQ(ReadBytes(kValidatorName), first.validator) << "the same file, or a new one with the same validator";
+  }
+}
+
+// An answer without a validator: nothing is kept that would let a later run continue.
+TEST_F(LoaderTest, DownloadToFileFromWithoutAValidatorKeepsNone) {
+  GameFolder folder("no validator");
+  ServeFile("loader/NOVD.kqp", PatternBytes(5000, 7));
+  WriteBytes(kValidatorName, "\"left by an earlier answer\"");
+  Loader loader;
+  ASSERT_EQ(loader.Connect("127.0.0.1", Servers().faultPort), 0);
+  FileTransfer transfer;
+  transfer.validatorName = kValidatorName;
+  int status = 0;
+  EXPECT_EQ(OnTransferThread([&] {
+              return loader.DownloadToFileFrom("loader/NOVD.kqp", CompleteAtEnd, &status, kLocalName, "n", &transfer);
+            }),
+            LOADER_OK);
+  EXPECT_EQ(std::string(transfer.validator), "");
+  EXPECT_FALSE(Exists(kValidatorName));
+  EXPECT_EQ(ReadBytes(kLocalName), PatternBytes(5000, 7));
 }
 
 TEST_F(LoaderTest, DownloadToFileReportsEveryChunkWithTheLocalName) {

@@ -104,6 +104,26 @@ std::vector<std::string> NginxRequests(const std::string& text, size_t firstLine
   return paths;
 }
 
+std::vector<std::string> NginxAnswers(const std::string& text, size_t firstLine) {
+  std::vector<std::string> lines = SplitLines(AccessLog());
+  std::vector<std::string> answers;
+  for (size_t i = firstLine; i < lines.size(); ++i) {
+    // ... "GET /path HTTP/1.0" 206 12345 "-" "-"
+    size_t start = lines[i].find("\"GET /");
+    size_t end = lines[i].find(" HTTP/", start);
+    size_t quote = lines[i].find("\" ", end);
+    if (start == std::string::npos || end == std::string::npos || quote == std::string::npos) continue;
+    if (lines[i].substr(start + 6, end - start - 6).find(text) == std::string::npos) continue;
+    std::istringstream fields(lines[i].substr(quote + 2));
+    std::string status, bytes;
+    fields >> status >> bytes;
+    answers.push_back(status + " " + bytes);
+  }
+  return answers;
+}
+
+std::vector<std::string> FaultAnswers(const std::string& path) { return SplitLines(FaultControl("answers?" + path)); }
+
 void ServeFile(const std::string& relative, const std::string& bytes) {
   fs::path path = fs::path(Servers().docroot) / relative;
   fs::create_directories(path.parent_path());

@@ -27,6 +27,12 @@ void FaultReset(const std::string& text);
 // The paths requested from nginx that contain text, in order, from line firstLine of
 // its access log on.
 std::vector<std::string> NginxRequests(const std::string& text, size_t firstLine = 0);
+// nginx's answers to the requests whose paths contain text, from line firstLine of its
+// access log on: "<status> <body bytes sent>" each, in order.
+std::vector<std::string> NginxAnswers(const std::string& text, size_t firstLine = 0);
+// The fault server's answers for path (no leading slash): "<status> <first byte>
+// <body bytes sent>" each, in order.
+std::vector<std::string> FaultAnswers(const std::string& path);
 // The number of lines in nginx's access log now.
 size_t NginxLogLines();
 

@@ -151,6 +151,12 @@ bool TestPatcher::PauseBeforeRetry(unsigned ms) {
   return m_realPauses ? cPatcher::PauseBeforeRetry(ms) : IsAlive();
 }
 
+bool TestPatcher::PauseBeforeResume(unsigned ms) {
+  m_resumePauses.push_back(ms);
+  if (m_realPauses) m_recorder->Note("pause before resume");
+  return m_realPauses ? cPatcher::PauseBeforeResume(ms) : IsAlive();
+}
+
 void TestPatcher::ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
   m_recorder->Note(std::string("box ") + caption + ": " + text + (owner ? " (owned)" : "") +
                    ((type & MB_ICONERROR) ? " (error icon)" : ""));

@@ -83,6 +83,8 @@ public:
   // They are not waited for, so that a table of retry cases runs fast, unless
   // UseRealPauses was called.
   const std::vector<unsigned>& Pauses() const { return m_pauses; }
+  // The same for the archive transfer's pauses before it continues.
+  const std::vector<unsigned>& ResumePauses() const { return m_resumePauses; }
   void UseRealPauses() { m_realPauses = true; }
 
 protected:
@@ -90,6 +92,7 @@ protected:
   bool UpdatePackFiles() override;
   void ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
   bool PauseBeforeRetry(unsigned ms) override;
+  bool PauseBeforeResume(unsigned ms) override;
 
 private:
   RecordingWindow* m_recorder;
@@ -97,5 +100,6 @@ private:
   std::string m_record;
   WinHandle m_versionInUse;
   std::vector<unsigned> m_pauses;
+  std::vector<unsigned> m_resumePauses;
   bool m_realPauses = false;
 };

@@ -14,6 +14,7 @@
 #include <mmsystem.h>
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <thread>
 #include <utility>
@@ -41,7 +42,9 @@ enum Setup {
 };
 
 // What a file of the game folder holds after the run.
-enum Content { ABSENT, AS_SERVED, HALF_SERVED, NOT_FOUND_PAGE };
+// PARTIAL_OF_SERVED: an interrupted download "<archive>.partial" holds a beginning of
+// the served archive.
+enum Content { ABSENT, AS_SERVED, HALF_SERVED, NOT_FOUND_PAGE, PARTIAL_OF_SERVED };
 
 struct Scenario {
   std::string name;
@@ -141,8 +144,10 @@ std::vector<Scenario> Scenarios() {
        {RecordName("NOFL"), "NOFL00000150.kqp", "NOFL00000000.kqp"}, "", {{"NOFL00000000.kqp", NOT_FOUND_PAGE}}},
       {"the archive's name is taken by a folder", NGINX, "CRFL", "CRFL00000150",
        {Record("CRFL00000200 00000100"), Archive("CRFL00000150")}, APPLY_NOT_BUILT, SETUP_ARCHIVE_IS_FOLDER,
-       {"error 3"}, {"CreateFile Error", "02"}, Join({UpToDownload("CRFL00000150"), {"finished 1"}}),
-       {RecordName("CRFL"), "CRFL00000150.kqp"}, "", {}},
+       {"error 3"}, {"CreateFile Error", "02"},
+       Join({UpToDownload("CRFL00000150"), {"step 1 " + archiveSize, "finished 1"}}),
+       {RecordName("CRFL"), "CRFL00000150.kqp"}, "",
+       {{"CRFL00000150.kqp.partial", ABSENT}, {"CRFL00000150.kqp.validator", ABSENT}}},
       {"no version file", NGINX, "NOVF", nullptr, {Record("NOVF00000200 00000100")}, APPLY_NOT_BUILT, SETUP_NONE,
        {"error 1"}, {}, {"finished 1"}, {}, "", {}},
       {"a version file of 11 bytes", NGINX, "SHRT", "SHRT0000010", {Record("SHRT00000200 00000100")},
@@ -175,15 +180,23 @@ std::vector<Scenario> Scenarios() {
        Join({UpToDownload("CHRS00000150"), {"step 1 " + std::to_string(busy.size()), "step 1 " + fullSize,
                                             "extract CHRS00000000.kqp (as served)", "finished 1"}}),
        {RecordName("CHRS"), "CHRS00000150.kqp", "CHRS00000000.kqp"}, "", {{"CHRS00000000.kqp", AS_SERVED}}},
-      {"an archive cut off", FAULT, "CUTA", "CUTA00000150", {Record("CUTA00000200 00000100"), Archive("CUTA00000150")},
-       APPLY_NOT_BUILT, SETUP_NONE, {"error 3"}, {"02"},
-       Join({UpToDownload("CUTA00000150"), {"step 1 " + archiveSize, "finished 1"}}),
-       {RecordName("CUTA"), "CUTA00000150.kqp"}, "", {{"CUTA00000150.kqp", HALF_SERVED}}},
-      {"a connection reset during the archive", FAULT, "RSTA", "RSTA00000150",
-       {Record("RSTA00000200 00000100"), Archive("RSTA00000150")}, APPLY_NOT_BUILT, SETUP_NONE, {"error 3"},
-       {"InternetQueryDataAvailable", "02"},
-       Join({UpToDownload("RSTA00000150"), {"step 1 " + archiveSize, "finished 1"}}),
-       {RecordName("RSTA"), "RSTA00000150.kqp"}, "", {{"RSTA00000150.kqp", HALF_SERVED}}},
+      {"an archive cut off is continued", FAULT, "CUTA", "CUTA00000150",
+       {Record("CUTA00000200 00000100"), Archive("CUTA00000150")}, APPLY_NOT_BUILT, SETUP_NONE, {"error 4"}, {},
+       Join({UpToDownload("CUTA00000150"), {"step 1 " + archiveSize, "extract CUTA00000150.kqp (as served)",
+                                            "finished 1"}}),
+       {RecordName("CUTA"), "CUTA00000150.kqp", "CUTA00000150.kqp"}, "",
+       {{"CUTA00000150.kqp", AS_SERVED}, {"CUTA00000150.kqp.partial", ABSENT}, {"CUTA00000150.kqp.validator", ABSENT}}},
+      {"a connection reset during the archive is continued", FAULT, "RSTA", "RSTA00000150",
+       {Record("RSTA00000200 00000100"), Archive("RSTA00000150")}, APPLY_NOT_BUILT, SETUP_NONE, {"error 4"},
+       {"InternetQueryDataAvailable"},
+       Join({UpToDownload("RSTA00000150"), {"step 1 " + archiveSize, "extract RSTA00000150.kqp (as served)",
+                                            "finished 1"}}),
+       {RecordName("RSTA"), "RSTA00000150.kqp", "RSTA00000150.kqp"}, "", {{"RSTA00000150.kqp", AS_SERVED}}},
+      {"an archive server that never answers", FAULT, "DRPA", "DRPA00000150",
+       {Record("DRPA00000200 00000100"), Archive("DRPA00000150")}, APPLY_NOT_BUILT, SETUP_NONE, {"error 3"}, {"02"},
+       Join({UpToDownload("DRPA00000150"), {"finished 1"}}),
+       Join({{RecordName("DRPA")}, Repeat("DRPA00000150.kqp", ARCHIVE_ATTEMPTS_WITHOUT_PROGRESS)}), "",
+       {{"DRPA00000150.kqp", ABSENT}, {"DRPA00000150.kqp.partial", ABSENT}}},
       {"an archive without a length", FAULT, "NOLN", "NOLN00000150",
        {Record("NOLN00000200 00000100"), Archive("NOLN00000150")}, APPLY_NOT_BUILT, SETUP_NONE, {"error 3"},
        {"fileSize == 0", "02"}, Join({UpToDownload("NOLN00000150"), {"finished 1"}}),
@@ -208,7 +221,8 @@ std::vector<Scenario> Scenarios() {
       {"the window cancels during the archive", FAULT, "SLOW", "SLOW00000150",
        {Record("SLOW00000200 00000100"), Archive("SLOW00000150")}, APPLY_NOT_BUILT, SETUP_CANCEL_IN_TRANSFER,
        {"error 3"}, {"02"}, Join({UpToDownload("SLOW00000150"), {"step 1 " + archiveSize}}),
-       {RecordName("SLOW"), "SLOW00000150.kqp"}, "", {}},
+       {RecordName("SLOW"), "SLOW00000150.kqp"}, "",
+       {{"SLOW00000150.kqp", ABSENT}, {"SLOW00000150.kqp.partial", PARTIAL_OF_SERVED}}},
   };
 }
 
@@ -280,6 +294,13 @@ void CheckFiles(const Scenario& s) {
       case NOT_FOUND_PAGE:
         EXPECT_EQ(ReadBytes(file.first), ServedFile("notfound.html"));
         break;
+      case PARTIAL_OF_SERVED: {
+        const std::string archive = file.first.substr(0, file.first.size() - std::string(".partial").size());
+        const std::string whole = ServedFile("ClientPatchFiles_ZV/" + archive);
+        const std::string held = ReadBytes(file.first);
+        EXPECT_TRUE(!held.empty() && held.size() < whole.size() && whole.compare(0, held.size(), held) == 0);
+        break;
+      }
     }
   }
 }
@@ -299,6 +320,22 @@ void CheckRecordPauses(const Scenario& s, const std::vector<unsigned>& pauses) {
     total += pauses[i];
   }
   EXPECT_LE(total, 30000u);
+}
+
+// A pause before each further attempt at an archive, each within the schedule's
+// bounds.
+void CheckResumePauses(const Scenario& s, const std::vector<unsigned>& pauses) {
+  std::map<std::string, size_t> archiveRequests;
+  for (const std::string& request : s.requests) {
+    if (request.size() > 4 && request.compare(request.size() - 4, 4, ".kqp") == 0) ++archiveRequests[request];
+  }
+  size_t further = 0;
+  for (const auto& archive : archiveRequests) further += archive.second - 1;
+  EXPECT_EQ(pauses.size(), further);
+  for (unsigned pause : pauses) {
+    EXPECT_GE(pause, ArchiveRetryPauseMs(0, 0));
+    EXPECT_LE(pause, ARCHIVE_RETRY_LONGEST_PAUSE_MS);
+  }
 }
 
 TEST(PatcherScenarios, EveryErrorCodeFromARealRun) {
@@ -327,6 +364,7 @@ TEST(PatcherScenarios, EveryErrorCodeFromARealRun) {
     EXPECT_EQ(window.Milestones(), s.calls);
     EXPECT_EQ(RequestsSeen(s, nginxLogStart), s.requests);
     CheckRecordPauses(s, engine.Pauses());
+    CheckResumePauses(s, engine.ResumePauses());
     std::string versionBefore = s.versionFile ? s.versionFile : "";
     EXPECT_EQ(ReadBytes("KQVerInfo.ver"), s.versionAfter.empty() ? versionBefore : s.versionAfter);
     CheckFiles(s);

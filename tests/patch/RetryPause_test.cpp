@@ -23,6 +23,21 @@ TEST(RecordRetryPause, EachPauseLiesInTheUpperHalfOfItsStep) {
   }
 }
 
+TEST(ArchiveRetryPause, EachPauseLiesInTheUpperHalfOfItsStep) {
+  const struct {
+    int failures;
+    unsigned step;
+  } cases[] = {{0, 500}, {1, 1000}, {2, 2000}, {3, 4000}, {4, 8000}, {5, 8000}, {40, 8000}};
+  const uint32_t randoms[] = {0, 1, 249, 250, 251, 3999, 0x7FFFFFFFu, 0xFFFFFFFFu};
+  for (const auto& c : cases) {
+    for (uint32_t random : randoms) {
+      unsigned pause = ArchiveRetryPauseMs(c.failures, random);
+      EXPECT_GE(pause, c.step / 2) << "failures " << c.failures << ", random " << random;
+      EXPECT_LE(pause, c.step) << "failures " << c.failures << ", random " << random;
+    }
+  }
+}
+
 TEST(RecordRetryPause, ARunsElevenPausesStayWithinThirtySeconds) {
   uint32_t state = 12345;
   for (int run = 0; run < 1000; ++run) {

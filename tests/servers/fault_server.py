@@ -14,13 +14,29 @@ Faults, by the first four characters of the requested file name:
   ABSD  version records: announced with a length of 3000000000 bytes
   NLRC  version records: no Content-Length header (the body ends when the connection closes)
   NOLN  archives: no Content-Length header
-  CUTA  archives (.kqp): the connection closes after half of the announced bytes
-  RSTA  archives: the connection is reset half a second after half of the
+  CUTA  archives (.kqp): the first answer closes the connection after half of the
         announced bytes
+  RSTA  archives: the first answer resets the connection half a second after half
+        of the announced bytes
+  DRPA  archives: every request is closed without an answer
+  NORG  archives: "Range" is ignored, every answer is the whole file (200)
+  NOVD  archives: no validator (neither ETag nor Last-Modified)
+  BDRG  archives: a 206 answer whose Content-Range starts one byte after the byte asked for
   CHRS  archives other than the full archive: "text/html; charset=iso-8859-1"
   SLOW  archives: 16 KiB every 100 ms
 
+Every other file is served like nginx serves it: with an ETag ("<mtime>-<size>" in
+hex) and a Last-Modified, and "Range: bytes=N-" answered with 206 and the rest, or
+with 200 and the whole file when an "If-Range" names neither validator.
+
 Control requests (never counted):
+  /_control/plan?<path>|<steps>  how the next requests for <path> are answered, one
+                            comma-separated step each: a number N (the answer is
+                            cut after N bytes of its body), "drop" (closed without
+                            an answer), "swap" (<path>.next replaces the file first,
+                            then the answer is whole), "full"; then as usual
+  /_control/answers?<path>  one line per answered request for <path>: status, first
+                            byte, body bytes sent
   /_control/count?<path>    number of requests for <path> (no leading slash)
   /_control/requests?<text> the requested paths that contain <text>, one a line, in order
   /_control/outcome?<path>  how the last body for <path> ended: complete, aborted, none
@@ -30,6 +46,7 @@ Control requests (never counted):
 """
 
 import argparse
+import email.utils
 import os
 import re
 import socket
@@ -51,6 +68,8 @@ class State:
         self.first_seen = {}
         self.outcomes = {}
         self.requests = []
+        self.plans = {}
+        self.answers = {}
         self.held = 0
         self.release = threading.Event()
 
@@ -65,13 +84,22 @@ class State:
         with self.lock:
             return time.monotonic() - self.first_seen.get(path, time.monotonic())
 
+    def next_step(self, path):
+        with self.lock:
+            plan = self.plans.get(path)
+            return plan.pop(0) if plan else "full"
+
+    def add_answer(self, path, status, first, sent):
+        with self.lock:
+            self.answers.setdefault(path, []).append("%d %d %d" % (status, first, sent))
+
     def set_outcome(self, path, outcome):
         with self.lock:
             self.outcomes[path] = outcome
 
     def reset(self, text):
         with self.lock:
-            for table in (self.counts, self.first_seen, self.outcomes):
+            for table in (self.counts, self.first_seen, self.outcomes, self.plans, self.answers):
                 for key in [k for k in table if text in k]:
                     del table[key]
             self.requests = [r for r in self.requests if text not in r]
@@ -87,6 +115,23 @@ def content_type(name):
     if name.endswith(".xml"):
         return "application/xml"
     return "application/octet-stream"
+
+
+def parse_fields(head):
+    """The request's header fields, names in lower case."""
+    fields = {}
+    for line in head.split(b"\r\n\r\n", 1)[0].split(b"\r\n")[1:]:
+        name, _, value = line.decode("latin-1").partition(":")
+        fields[name.strip().lower()] = value.strip()
+    return fields
+
+
+def validators(full_path):
+    """The ETag and Last-Modified fields of a file, as nginx forms them."""
+    info = os.stat(full_path)
+    mtime = int(info.st_mtime)
+    return ['ETag: "%x-%x"' % (mtime, info.st_size),
+            "Last-Modified: %s" % email.utils.formatdate(mtime, usegmt=True)]
 
 
 class Handler(socketserver.BaseRequestHandler):
@@ -108,15 +153,17 @@ class Handler(socketserver.BaseRequestHandler):
             return
         path = urllib.parse.unquote(target.lstrip("/"))
         number = STATE.count(path)
+        self.fields = parse_fields(head)
         self.serve(path, number)
 
     def send_all(self, data):
         self.request.sendall(data)
 
-    def answer(self, status, ctype, body, length=None):
+    def answer(self, status, ctype, body, length=None, extra=()):
         headers = ["HTTP/1.0 %s" % status, "Content-Type: %s" % ctype, "Connection: close"]
         if length is not False:
             headers.append("Content-Length: %d" % (len(body) if length is None else length))
+        headers.extend(extra)
         self.send_all(("\r\n".join(headers) + "\r\n\r\n").encode("latin-1"))
 
     def control(self, target):
@@ -131,6 +178,12 @@ class Handler(socketserver.BaseRequestHandler):
                 text = "".join(r + "\n" for r in STATE.requests if argument in r)
             elif command == "held":
                 text = str(STATE.held)
+            elif command == "answers":
+                text = "".join(a + "\n" for a in STATE.answers.get(argument, []))
+            elif command == "plan":
+                plan_path, _, steps = argument.partition("|")
+                STATE.plans[plan_path] = [step for step in steps.split(",") if step]
+                text = "ok"
             else:
                 text = "ok"
         if command == "release":
@@ -154,8 +207,12 @@ class Handler(socketserver.BaseRequestHandler):
         fault = name[:4]
         is_record = name.endswith(RECORD_SUFFIX)
         is_archive = name.endswith(".kqp")
-        if fault == "DROP":
+        step = STATE.next_step(path) if is_archive else "full"
+        if fault == "DROP" or (is_archive and fault == "DRPA") or step == "drop":
             return
+        if step == "swap":
+            full = os.path.join(ROOT, path)
+            os.replace(full + ".next", full)
         if is_record and re.fullmatch(r"RT\d\d", fault) and number <= int(fault[2:]):
             return
         if is_record and re.fullmatch(r"DN\d\d", fault) and STATE.seconds_since_first(path) < int(fault[2:]):
@@ -183,16 +240,47 @@ class Handler(socketserver.BaseRequestHandler):
             length = 3000000000
         elif is_archive and fault == "CHRS" and not name[4:12] == "00000000":
             ctype = "text/html; charset=iso-8859-1"
-        self.answer("200 OK", ctype, body, length)
-        if is_archive and fault in ("CUTA", "RSTA"):
-            self.send_all(body[: len(body) // 2])
+        status, first, extra = "200 OK", 0, []
+        if is_archive and fault != "NOVD":
+            extra = validators(os.path.join(ROOT, path))
+        if is_archive and fault != "NORG" and length is None:
+            first = self.range_start(extra, len(body))
+            if first:
+                status = "206 Partial Content"
+                shown = first + 1 if fault == "BDRG" else first
+                extra.append("Content-Range: bytes %d-%d/%d" % (shown, len(body) - 1, len(body)))
+                body = body[first:]
+        self.answer(status, ctype, body, length, extra)
+        cut = None
+        if step.isdigit():
+            cut = int(step)
+        elif is_archive and fault in ("CUTA", "RSTA") and number == 1:
+            cut = len(body) // 2
+        if cut is not None and cut < len(body):
+            self.send_all(body[:cut])
+            STATE.add_answer(path, int(status[:3]), first, cut)
             STATE.set_outcome(path, "aborted")
             if fault == "RSTA":
                 # The client has read what was sent and waits for more when the reset comes.
                 time.sleep(0.5)
                 self.reset_connection()
             return
-        self.send_body(path, body, slow=is_archive and fault == "SLOW")
+        sent = self.send_body(path, body, slow=is_archive and fault == "SLOW")
+        STATE.add_answer(path, int(status[:3]), first, sent)
+
+    def range_start(self, validator_fields, size):
+        """The first byte that a "Range: bytes=N-" asks for, when it may be served: 0
+        for the whole file (no range, a range beyond the file, an If-Range that names
+        another file)."""
+        wanted = re.fullmatch(r"bytes=(\d+)-", self.fields.get("range", "").strip())
+        if not wanted or int(wanted.group(1)) >= size:
+            return 0
+        condition = self.fields.get("if-range")
+        if condition is not None:
+            current = [field.split(": ", 1)[1] for field in validator_fields]
+            if condition.strip() not in current:
+                return 0
+        return int(wanted.group(1))
 
     def reset_connection(self):
         # Closing with a zero linger time sends a reset instead of the normal close.
@@ -200,18 +288,23 @@ class Handler(socketserver.BaseRequestHandler):
         self.request.close()
 
     def send_body(self, path, body, slow):
+        """Sends body; returns the number of bytes sent."""
         STATE.set_outcome(path, "pending")
+        sent = 0
         try:
             if slow:
                 for start in range(0, len(body), 16384):
                     self.send_all(body[start:start + 16384])
+                    sent = min(len(body), start + 16384)
                     time.sleep(0.1)
             else:
                 self.send_all(body)
+                sent = len(body)
         except OSError:
             STATE.set_outcome(path, "aborted")
-            return
+            return sent
         STATE.set_outcome(path, "complete")
+        return sent
 
 
 class Server(socketserver.ThreadingTCPServer):

@@ -160,6 +160,8 @@ FileMap Version3() {
           {"AutopatchOption.opt", "15050301 1 800 600 32 60"},
           {"ZVPatchLog.txt", "02"},
           {"KQZV00000002.kqp", "downloaded"},
+          {"KQZV00000002.kqp.partial", "half downloaded"},
+          {"KQZV00000002.kqp.validator", "\"5f1e-4000\""},
           {"Data/c.txt.kqpart", "half"},
           {"Data/c.txt.kqpart3", "half"},
           {"NorvGFunc.dll", "picked for this processor"},

@@ -54,8 +54,9 @@ std::string Printable(const std::string& bytes) {
 // options, the patch log, the graphics module picked for this processor (the
 // launcher picks it on every machine) and the hand-over copy of it.
 const char* const kPlayerLocalFiles[] = {"AutopatchOption.opt", "ZVPatchLog.txt", "NorvGFunc.dll", "NorvGFunc.new"};
-// A downloaded patch archive, kept in the game folder when unpacking failed.
-const char kDownloadedArchiveSuffix[] = ".kqp";
+// A downloaded patch archive, kept in the game folder when unpacking failed, and an
+// interrupted archive download with its validator, kept for the next run to continue.
+const char* const kDownloadSuffixes[] = {".kqp", ".kqp.partial", ".kqp.validator"};
 // The temporary an extraction writes an entry to beside its target: ".kqpart",
 // with a number when that name was taken.
 const char kExtractionSuffix[] = ".kqpart";
@@ -117,7 +118,9 @@ bool CVersionFolder::IsPlayerLocal(const std::string& name) {
     for (const char* local : kPlayerLocalFiles) {
       if (SameName(name, local)) return true;
     }
-    if (EndsWithName(name, kDownloadedArchiveSuffix)) return true;
+    for (const char* suffix : kDownloadSuffixes) {
+      if (EndsWithName(name, suffix)) return true;
+    }
   }
   return IsExtractionTemporary(name);
 }

@@ -45,7 +45,8 @@ class CVersionFolder {
   static bool SameBytes(const std::string& a, const std::string& b, bool& same);
   // True for a file that an installed game folder holds for its player alone and that
   // a release never ships: at the top "AutopatchOption.opt", "ZVPatchLog.txt",
-  // "NorvGFunc.dll", "NorvGFunc.new" and downloaded "*.kqp" archives; anywhere an
+  // "NorvGFunc.dll", "NorvGFunc.new", downloaded "*.kqp" archives and interrupted
+  // downloads ("*.kqp.partial", "*.kqp.validator"); anywhere an
   // extraction's temporary "*.kqpart" or "*.kqpartN". name uses "/".
   static bool IsPlayerLocal(const std::string& name);
   // The number of path components after "3DData/": 1 for "3DData/x" and a pack folder
