@@ -8,3 +8,7 @@ struct DownloadServer {
 };
 
 extern const DownloadServer DOWNLOAD_SERVER;
+
+// The publisher's release key, fixed at build time (KQ_RELEASE_PUBLIC_KEY, 128
+// hexadecimal digits), or "" for a build that checks no signatures.
+extern const char RELEASE_PUBLIC_KEY[];

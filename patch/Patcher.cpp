@@ -14,6 +14,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -33,6 +34,7 @@ cPatcher::cPatcher(cPatchWindow* window)
     : m_window(window), m_cancelEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       m_jitter(GetTickCount() ^ (GetCurrentProcessId() << 16)), m_host(), m_port(DOWNLOAD_SERVER.port) {
   lstrcpynA(m_host, DOWNLOAD_SERVER.host, sizeof(m_host));
+  SetReleaseKey(RELEASE_PUBLIC_KEY);
 }
 
 cPatcher::~cPatcher() {
@@ -95,7 +97,7 @@ int cPatcher::Run() {
   SetStep(PATCH_STEP_VERSION, 0);
 
   ServerRecord record;
-  switch (FetchServerRecord(local, &record)) {
+  switch (FetchServerRecord(local, &record, m_signedRecord)) {
     case RECORD_OK:
       break;
     case RECORD_UNUSABLE:
@@ -106,6 +108,15 @@ int cPatcher::Run() {
       return Stop();
     case RECORD_CANCELLED:
       return Stop();
+  }
+
+  // With the publisher's key built in, only a record that the publisher signed is used.
+  char recordPath[260] = {};
+  MakeRecordPath(local, recordPath, sizeof(recordPath));
+  if (m_checkSignatures && !CheckRecordSignature(recordPath, m_signedRecord)) {
+    if (m_cancel) return Stop();
+    PostError(PATCH_ERR_SERVER_VERSION);
+    return Finish();
   }
 
   switch (DecideVersion(local, record)) {
@@ -173,7 +184,8 @@ int cPatcher::FetchRecordOnce(const char* path, GlobalBlock& block, unsigned* si
 
 // Fetches the server record, pausing and reconnecting before each retry; a cancel
 // ends it during a pause or before the next reconnection or fetch.
-cPatcher::RecordFetch cPatcher::FetchServerRecord(const char* local, ServerRecord* record) {
+// bytes (22 characters) receives the record's 21 bytes.
+cPatcher::RecordFetch cPatcher::FetchServerRecord(const char* local, ServerRecord* record, char* bytes) {
   char path[260] = {};
   MakeRecordPath(local, path, sizeof(path));
   GlobalBlock block;
@@ -186,7 +198,10 @@ cPatcher::RecordFetch cPatcher::FetchServerRecord(const char* local, ServerRecor
     if (++retries > kRecordRetries) return RECORD_UNUSABLE;
     if (m_cancel) return RECORD_CANCELLED;
   }
-  return ParseServerRecord(block.Get(), size, record) ? RECORD_OK : RECORD_UNUSABLE;
+  if (!ParseServerRecord(block.Get(), size, record)) return RECORD_UNUSABLE;
+  std::memcpy(bytes, block.Get(), VERSION_RECORD_SIZE);
+  bytes[VERSION_RECORD_SIZE] = '\0';
+  return RECORD_OK;
 }
 
 // A delivered graphics-module build is put in use through the update finisher, like

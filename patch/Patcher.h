@@ -15,6 +15,7 @@
 #include "patch/PatchMessages.h"
 #include "patch/PatchWindow.h"
 #include "patch/VersionRules.h"
+#include "sign/CngSignature.h"
 
 #include <windows.h>
 
@@ -25,6 +26,7 @@
 #include <mutex>
 #include <string>
 
+class CZipArchive;
 class GlobalBlock;
 class cPackStorage;
 class cExtractProgress;
@@ -62,6 +64,10 @@ public:
   // For tests: the server that the next connection goes to (the build's download
   // server by default). May be called while a run is going on.
   void SetDownloadServer(const char* host, int port);
+  // For tests: the release key that signatures are checked with (128 hexadecimal
+  // digits), "" for none; the build's KQ_RELEASE_PUBLIC_KEY by default. False, and no
+  // checking, for a key that is not 128 hexadecimal digits. Before Run only.
+  bool SetReleaseKey(const char* hex);
 
 protected:
   // --- Archive application ----------------------------------------------------------
@@ -101,14 +107,21 @@ private:
   bool WaitForAuthPatch();
   int ConnectLoader();
   int FetchRecordOnce(const char* path, GlobalBlock& block, unsigned* size);
-  RecordFetch FetchServerRecord(const char* local, ServerRecord* record);
+  RecordFetch FetchServerRecord(const char* local, ServerRecord* record, char* bytes);
   int TransferArchive(const char* local, char* archiveName, size_t archiveNameSize);
   int TransferContinuing(const char* path, const char* archiveName);
   bool WaitUnlessCancelled(unsigned ms);
   bool DownloadArchive(char* local, char* archiveName, size_t archiveNameSize);
+  bool IsSignedArchive(const char* local, const char* archiveName);
   int ApplyArchive(const char* archiveName, const char* local, const ServerRecord& record);
   static bool DeliversGraphicsModule(const char* archiveName);
   int ReportDownload(unsigned total, unsigned done, const char* name);
+  bool FetchSignature(const char* path, unsigned char signature[RELEASE_SIGNATURE_SIZE]);
+  void LogSignatureCheck(const char* path, SignatureCheck check);
+  bool CheckRecordSignature(const char* recordPath, const char* record);
+  bool CheckArchiveSignature(const char* archivePath, const char* archiveName, const char* local);
+  bool CarriesSignedRecord(const char* archiveName, const char* local);
+  bool EntryHoldsSignedRecord(CZipArchive& archive, int index, const char* archiveName);
   void ShowVersion(const char* version);
   void ShowNewVersion(const char* version);
   void PostError(PatchError code);
@@ -126,6 +139,9 @@ private:
   cPackStorage* m_packStorage = nullptr;  // during UpdatePackFiles only
   DWORD m_lastTextTime = 0;
   uint32_t m_jitter;  // the record retry pauses' random sequence
+  bool m_checkSignatures = false;
+  unsigned char m_releaseKey[RELEASE_KEY_SIZE] = {};
+  char m_signedRecord[VERSION_RECORD_SIZE + 1] = {};  // the record as fetched (and verified)
 
   std::mutex m_serverLock;
   char m_host[1024];

@@ -83,14 +83,29 @@ bool cPatcher::DownloadArchive(char* local, char* archiveName, size_t archiveNam
     // A cancelled run starts no new transfer.
     if (m_cancel) return false;
     MakeFullArchiveVersion(local);
-    if (TransferArchive(local, archiveName, archiveNameSize) == LOADER_STATUS_COMPLETE) return true;
+    if (TransferArchive(local, archiveName, archiveNameSize) == LOADER_STATUS_COMPLETE) {
+      return IsSignedArchive(local, archiveName);
+    }
     PostError(PATCH_ERR_DOWNLOAD);
     m_loader->WriteLog("01");
     return false;
   }
-  if (status == LOADER_STATUS_COMPLETE) return true;
+  if (status == LOADER_STATUS_COMPLETE) return IsSignedArchive(local, archiveName);
   PostError(PATCH_ERR_DOWNLOAD);
   m_loader->WriteLog("02");
+  return false;
+}
+
+// With the publisher's key built in, an archive that is not the publisher's is
+// deleted before anything of it is unpacked (PATCH_ERR_DOWNLOAD).
+bool cPatcher::IsSignedArchive(const char* local, const char* archiveName) {
+  if (!m_checkSignatures) return true;
+  char path[260] = {};
+  MakeArchivePath(local, path, sizeof(path));
+  if (CheckArchiveSignature(path, archiveName, local)) return true;
+  SetFileAttributesA(archiveName, FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(archiveName);
+  PostError(PATCH_ERR_DOWNLOAD);
   return false;
 }
 

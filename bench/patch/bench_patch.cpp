@@ -1,9 +1,10 @@
 // One whole patch run in the current folder against the server given on the command
 // line, with a window that notes when each stage ends: prints the seconds of the
 // download, the extraction and the pack folding, the total, and the process's peak
-// working set.
+// working set. With a release key, the run checks the record's and the archive's
+// signatures as a build with the publisher's key does.
 //
-// usage: bench_patch PORT
+// usage: bench_patch PORT [RELEASE_KEY]
 #include "patch/Patcher.h"
 
 #include <windows.h>
@@ -55,8 +56,8 @@ double Seconds(DWORD from, DWORD to) { return (to - from) / 1000.0; }
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: bench_patch PORT\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: bench_patch PORT [RELEASE_KEY]\n");
     return 2;
   }
   timeBeginPeriod(1);
@@ -64,6 +65,12 @@ int main(int argc, char** argv) {
   TimingWindow window;
   QuietPatcher engine(&window);
   engine.SetDownloadServer("127.0.0.1", std::atoi(argv[1]));
+  // With a key, the record's and the archive's signatures are checked as in a build
+  // with KQ_RELEASE_PUBLIC_KEY.
+  if (argc == 3 && !engine.SetReleaseKey(argv[2])) {
+    std::fprintf(stderr, "not a release key: %s\n", argv[2]);
+    return 2;
+  }
   if (!engine.Init(errors, GetModuleHandleA(nullptr))) return 1;
   DWORD start = timeGetTime();
   engine.Run();
