@@ -5,6 +5,7 @@
 //
 // usage: bench_resume <port>
 #include "patch/Patcher.h"
+#include "tests/patch/SilentWindow.h"
 
 #include <windows.h>
 
@@ -12,16 +13,6 @@
 #include <cstdlib>
 
 namespace {
-
-class SilentWindow : public cPatchWindow {
-public:
-  void SetPatchStep(int, unsigned) override {}
-  void SetPatchProgress(const char*, unsigned) override {}
-  void SetDownloadText(unsigned, unsigned, const char*) override {}
-  void SetVersionText(const char*) override {}
-  void RedrawVersionArea() override {}
-  void OnPatchFinished(bool) override {}
-};
 
 // Notes the downloaded archive instead of unpacking it, and counts the attempts.
 class DownloadOnly : public cPatcher {

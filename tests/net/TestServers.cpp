@@ -91,15 +91,24 @@ void FaultReset(const std::string& text) { FaultControl("reset?" + text); }
 
 size_t NginxLogLines() { return SplitLines(AccessLog()).size(); }
 
+// Splits an access-log line (... "GET /path HTTP/1.0" 206 12345 "-" "-") into the
+// requested path and what follows the request; false for any other line.
+static bool ParseAccessLine(const std::string& line, std::string* path, std::string* rest) {
+  size_t start = line.find("\"GET /");
+  size_t end = line.find(" HTTP/", start);
+  if (start == std::string::npos || end == std::string::npos) return false;
+  *path = line.substr(start + 6, end - start - 6);
+  size_t quote = line.find("\" ", end);
+  *rest = quote == std::string::npos ? "" : line.substr(quote + 2);
+  return true;
+}
+
 std::vector<std::string> NginxRequests(const std::string& text, size_t firstLine) {
   std::vector<std::string> lines = SplitLines(AccessLog());
   std::vector<std::string> paths;
+  std::string path, rest;
   for (size_t i = firstLine; i < lines.size(); ++i) {
-    size_t start = lines[i].find("\"GET /");
-    size_t end = lines[i].find(" HTTP/", start);
-    if (start == std::string::npos || end == std::string::npos) continue;
-    std::string path = lines[i].substr(start + 6, end - start - 6);
-    if (path.find(text) != std::string::npos) paths.push_back(path);
+    if (ParseAccessLine(lines[i], &path, &rest) && path.find(text) != std::string::npos) paths.push_back(path);
   }
   return paths;
 }
@@ -107,14 +116,10 @@ std::vector<std::string> NginxRequests(const std::string& text, size_t firstLine
 std::vector<std::string> NginxAnswers(const std::string& text, size_t firstLine) {
   std::vector<std::string> lines = SplitLines(AccessLog());
   std::vector<std::string> answers;
+  std::string path, rest;
   for (size_t i = firstLine; i < lines.size(); ++i) {
-    // ... "GET /path HTTP/1.0" 206 12345 "-" "-"
-    size_t start = lines[i].find("\"GET /");
-    size_t end = lines[i].find(" HTTP/", start);
-    size_t quote = lines[i].find("\" ", end);
-    if (start == std::string::npos || end == std::string::npos || quote == std::string::npos) continue;
-    if (lines[i].substr(start + 6, end - start - 6).find(text) == std::string::npos) continue;
-    std::istringstream fields(lines[i].substr(quote + 2));
+    if (!ParseAccessLine(lines[i], &path, &rest) || path.find(text) == std::string::npos) continue;
+    std::istringstream fields(rest);
     std::string status, bytes;
     fields >> status >> bytes;
     answers.push_back(status + " " + bytes);

@@ -10,6 +10,7 @@
 // the resume test to cut a download. Without being killed it exits with 0 and prints
 // the number of chunks it saw.
 #include "patch/Patcher.h"
+#include "tests/patch/SilentWindow.h"
 
 #include <windows.h>
 
@@ -21,16 +22,6 @@
 namespace {
 
 const UINT kKilledStatus = 3;
-
-class SilentWindow : public cPatchWindow {
-public:
-  void SetPatchStep(int, unsigned) override {}
-  void SetPatchProgress(const char*, unsigned) override {}
-  void SetDownloadText(unsigned, unsigned, const char*) override {}
-  void SetVersionText(const char*) override {}
-  void RedrawVersionArea() override {}
-  void OnPatchFinished(bool) override {}
-};
 
 class KillingPatcher : public cPatcher {
 public:

@@ -96,6 +96,17 @@ bool Called(const Lines& calls, const std::string& call) {
   return false;
 }
 
+// nginx's answers for text since logStart, once count of them are in its log (it logs
+// a request when it is done).
+Lines WaitForNginxAnswers(const std::string& text, size_t logStart, size_t count) {
+  Lines answers;
+  for (int i = 0; i < 40; ++i, std::this_thread::sleep_for(50ms)) {
+    answers = NginxAnswers(text, logStart);
+    if (answers.size() >= count) break;
+  }
+  return answers;
+}
+
 // Nothing of a download is left beside the archive.
 void ExpectNoPartialFiles(const std::string& archive) {
   EXPECT_FALSE(Exists(archive + ".partial"));
@@ -261,11 +272,7 @@ TEST(ArchiveResumeAcrossRuns, TheNextRunFetchesOnlyTheRest) {
 
   EXPECT_EQ(run.messages, Lines{});
   EXPECT_TRUE(Called(run.calls, "extract " + archive + " (as served)"));
-  Lines answers;
-  for (int i = 0; i < 40 && answers.empty(); ++i, std::this_thread::sleep_for(50ms)) {
-    answers = NginxAnswers(archive, logStart);
-  }
-  EXPECT_EQ(answers, Lines{"206 " + std::to_string(kLargeArchive - held)});
+  EXPECT_EQ(WaitForNginxAnswers(archive, logStart, 1), Lines{"206 " + std::to_string(kLargeArchive - held)});
   Progress progress = ProgressOf(run.calls, archive);
   EXPECT_EQ(progress.totals, Lines{"step 1 " + std::to_string(kLargeArchive)});
   EXPECT_EQ(progress.last, kLargeArchive);
@@ -288,11 +295,7 @@ TEST(ArchiveResumeAcrossRuns, AnArchiveChangedSinceIsStartedOver) {
 
   EXPECT_EQ(run.messages, Lines{});
   EXPECT_TRUE(Called(run.calls, "extract " + archive + " (as served)"));
-  Lines answers;
-  for (int i = 0; i < 40 && answers.empty(); ++i, std::this_thread::sleep_for(50ms)) {
-    answers = NginxAnswers(archive, logStart);
-  }
-  EXPECT_EQ(answers, Lines{"200 " + std::to_string(changed.size())});
+  EXPECT_EQ(WaitForNginxAnswers(archive, logStart, 1), Lines{"200 " + std::to_string(changed.size())});
   ExpectNoPartialFiles(archive);
 }
 
@@ -314,10 +317,7 @@ TEST(ArchiveResumeAcrossRuns, AnArchiveGoneFromTheServerTakesTheFallback) {
 
   EXPECT_EQ(run.messages, Lines{});
   EXPECT_TRUE(Called(run.calls, "extract GONE00000000.kqp (as served)"));
-  Lines answers;
-  for (int i = 0; i < 40 && answers.size() < 3; ++i, std::this_thread::sleep_for(50ms)) {
-    answers = NginxAnswers("GONE0000", logStart);
-  }
+  const Lines answers = WaitForNginxAnswers("GONE0000", logStart, 3);
   ASSERT_EQ(answers.size(), 3u);
   EXPECT_EQ(answers[0].substr(0, 4), "404 ") << "the rest of a file the server no longer has";
   EXPECT_EQ(answers[1].substr(0, 4), "404 ") << "the whole archive: a web page";

@@ -8,32 +8,28 @@
 
 namespace {
 
-TEST(RecordRetryPause, EachPauseLiesInTheUpperHalfOfItsStep) {
+TEST(RetryPause, EachPauseLiesInTheUpperHalfOfItsStep) {
   const struct {
-    int retry;
+    const char* kind;
+    unsigned (*pause)(int, uint32_t);
+    int count;  // retries before (record), or failures in a row (archive)
     unsigned step;
-  } cases[] = {{0, 250}, {1, 500}, {2, 1000}, {3, 2000}, {4, 3500}, {5, 3500}, {10, 3500}, {40, 3500}};
-  const uint32_t randoms[] = {0, 1, 124, 125, 126, 999, 0x7FFFFFFFu, 0xFFFFFFFFu};
+  } cases[] = {
+      {"record", RecordRetryPauseMs, 0, 250},    {"record", RecordRetryPauseMs, 1, 500},
+      {"record", RecordRetryPauseMs, 2, 1000},   {"record", RecordRetryPauseMs, 3, 2000},
+      {"record", RecordRetryPauseMs, 4, 3500},   {"record", RecordRetryPauseMs, 5, 3500},
+      {"record", RecordRetryPauseMs, 10, 3500},  {"record", RecordRetryPauseMs, 40, 3500},
+      {"archive", ArchiveRetryPauseMs, 0, 500},  {"archive", ArchiveRetryPauseMs, 1, 1000},
+      {"archive", ArchiveRetryPauseMs, 2, 2000}, {"archive", ArchiveRetryPauseMs, 3, 4000},
+      {"archive", ArchiveRetryPauseMs, 4, 8000}, {"archive", ArchiveRetryPauseMs, 5, 8000},
+      {"archive", ArchiveRetryPauseMs, 40, 8000},
+  };
+  const uint32_t randoms[] = {0, 1, 124, 125, 126, 249, 250, 251, 999, 3999, 0x7FFFFFFFu, 0xFFFFFFFFu};
   for (const auto& c : cases) {
     for (uint32_t random : randoms) {
-      unsigned pause = RecordRetryPauseMs(c.retry, random);
-      EXPECT_GE(pause, c.step / 2) << "retry " << c.retry << ", random " << random;
-      EXPECT_LE(pause, c.step) << "retry " << c.retry << ", random " << random;
-    }
-  }
-}
-
-TEST(ArchiveRetryPause, EachPauseLiesInTheUpperHalfOfItsStep) {
-  const struct {
-    int failures;
-    unsigned step;
-  } cases[] = {{0, 500}, {1, 1000}, {2, 2000}, {3, 4000}, {4, 8000}, {5, 8000}, {40, 8000}};
-  const uint32_t randoms[] = {0, 1, 249, 250, 251, 3999, 0x7FFFFFFFu, 0xFFFFFFFFu};
-  for (const auto& c : cases) {
-    for (uint32_t random : randoms) {
-      unsigned pause = ArchiveRetryPauseMs(c.failures, random);
-      EXPECT_GE(pause, c.step / 2) << "failures " << c.failures << ", random " << random;
-      EXPECT_LE(pause, c.step) << "failures " << c.failures << ", random " << random;
+      unsigned pause = c.pause(c.count, random);
+      EXPECT_GE(pause, c.step / 2) << c.kind << " " << c.count << ", random " << random;
+      EXPECT_LE(pause, c.step) << c.kind << " " << c.count << ", random " << random;
     }
   }
 }
