@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The main job on sample data: installs what is missing, builds every target, makes
 # the sample game folder at version 100 and the publisher's version folders 100 and
-# 101, writes the server folder with `kqpack release`, serves it with nginx on
-# loopback, and runs the launcher KQAutoPatch.exe under Wine (on a private Xvfb
-# display when there is none) in the game folder. The launcher patches the folder to
+# 101, makes a release key with `kqpack keygen`, builds the launcher with its public
+# half (KQ_RELEASE_PUBLIC_KEY), writes the signed server folder with
+# `kqpack release --sign`, serves it with nginx on loopback, shows an archive with a
+# flipped byte refused by kqpatch built with the same key (then restores it), and runs
+# the launcher KQAutoPatch.exe under Wine (on a private Xvfb display when there is
+# none) in the game folder. The launcher patches the folder to
 # 101; the demo saves a screenshot of the window at each step, presses Start, and
 # shows that the stand-in game client was started with its token. Then the players'
 # 32-bit build of the engine (kqpatch.exe, win32) patches a copy of the folder at 100
@@ -29,6 +32,8 @@ done
 
 build="$root/build/win64"
 bin="$build/bin"
+# The launcher and kqpatch built with the demo's release key (made below).
+signed="$root/build/win64-signed"
 run="$build/wine-run.sh"
 port=$(sed -n 's/^KQ_LOOPBACK_PORT:STRING=//p' "$build/CMakeCache.txt")
 kqpack="$root/build/native/bin/kqpack"
@@ -58,9 +63,9 @@ python3 sample/make-skin.py "$game"
 "$root/build/native/bin/kqskin" check "$game/Image/Autopatch/KR"
 # At an earlier start the player chose to play in a window (the options the launcher keeps).
 printf '15050301 1 1024 710 32 60' >"$game/AutopatchOption.opt"
-# The launcher built for the loopback server, the update finisher, and the stand-ins
-# for the game client and the game engine's modules.
-cp "$bin/loopback/KQAutoPatch.exe" "$bin/KQExecuter.exe" "$bin/KQClient-Connect.exe" \
+# The update finisher, and the stand-ins for the game client and the game engine's
+# modules; the launcher, built with the release key, follows once it is built.
+cp "$bin/KQExecuter.exe" "$bin/KQClient-Connect.exe" \
    "$bin/NorvExecutiveForQel.dll" "$bin/NorvGFuncSSE.dll" "$bin/NorvGFuncN.dll" "$game/"
 
 echo "== the publisher's versions 100 and 101, and the server folder made by kqpack release"
@@ -68,14 +73,45 @@ python3 sample/make-game-folder.py "$out/versions/100" --version 100
 python3 sample/make-game-folder.py "$out/versions/101" --version 101
 # A larger movie in 101, so the download takes a few seconds to watch.
 head -c 4000000 /dev/urandom >"$out/versions/101/Data/intro.bik"
-"$kqpack" release "$out/release" "$out/versions/101" "$out/versions/100"
+
+echo "== the publisher's release key, and the launcher built with its public half"
+key=$("$kqpack" keygen "$out/release.key")
+echo "   public key $key"
+log="build/demo-build-signed.log"
+if ! { cmake --preset win64 -B "$signed" -DKQ_BUILD_TESTS=OFF -DKQ_RELEASE_PUBLIC_KEY="$key" &&
+       cmake --build "$signed" -j "$JOBS" --target KQAutoPatch_loopback kqpatch; } >"$log" 2>&1; then
+  tail -n 40 "$log" >&2
+  echo "the signed build failed; the whole output is in $log" >&2
+  exit 1
+fi
+
+"$kqpack" release --sign "$out/release.key" "$out/release" "$out/versions/101" "$out/versions/100"
 ls -l "$out/release/ClientPatchFiles_ZV"
-"$kqpack" verify "$out/release" --from "$out/versions/101" "$out/versions/100"
+"$kqpack" verify --key "$key" "$out/release" --from "$out/versions/101" "$out/versions/100"
 
 echo "== nginx on 127.0.0.1:$port (the port built into the loopback launcher), 1 MB/s"
 python3 tests/servers/servers.py start "$state" --nginx-port "$port" --limit-rate 1000000
 rm -rf "$state/www/ClientPatchFiles_ZV"
 cp -r "$out/release/ClientPatchFiles_ZV" "$state/www/"
+
+echo "== a tampered archive: kqpatch built with the key refuses it, and the folder stays at 100"
+served="$state/www/ClientPatchFiles_ZV/KQZV00000100.kqp"
+cp "$served" "$out/KQZV00000100.kqp.good"
+python3 -c 'import sys; f = open(sys.argv[1], "r+b"); f.seek(1000); b = f.read(1); f.seek(1000); f.write(bytes([b[0] ^ 1]))' "$served"
+tampered="$out/game-tampered"
+python3 sample/make-game-folder.py "$tampered" --version 100 >/dev/null
+cp "$signed/bin/kqpatch.exe" "$bin/NorvExecutiveForQel.dll" "$bin/NorvGFuncSSE.dll" "$bin/NorvGFuncN.dll" "$tampered/"
+status=0
+(cd "$tampered" && "$run" "$tampered/kqpatch.exe" --host 127.0.0.1 --port "$port") >"$out/kqpatch-tampered.log" 2>&1 ||
+  status=$?
+echo "   kqpatch.exe ended with status $status: $(tr -d '\r' <"$out/kqpatch-tampered.log" | tail -n 1)"
+echo "   patch log: $(tr -d '\r' <"$tampered/ZVPatchLog.txt")"
+echo "   version file: $(head -c 12 "$tampered/KQVerInfo.ver")"
+[ "$status" = 13 ] && [ "$(head -c 12 "$tampered/KQVerInfo.ver")" = "KQZV00000100" ] ||
+  { echo "the tampered archive was not refused" >&2; exit 1; }
+cp "$out/KQZV00000100.kqp.good" "$served"
+echo "   the archive is restored"
+cp "$signed/bin/loopback/KQAutoPatch.exe" "$game/"
 
 if [ -z "${DISPLAY:-}" ]; then
   source scripts/xvfb.sh

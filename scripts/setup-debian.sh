@@ -11,7 +11,7 @@ PACKAGES=(
   libz-mingw-w64-dev zlib1g-dev libssl-dev
   googletest libgtest-dev libbenchmark-dev
   wine wine64 xvfb xauth x11-utils xdotool imagemagick
-  nginx zip unzip python3 time locales
+  nginx zip unzip python3 time locales openssl
   qemu-user-static
 )
 I386_PACKAGES=(wine32:i386)

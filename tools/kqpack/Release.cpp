@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "ReleaseSigner.h"
 #include "ServerCheck.h"
 #include "ZipWriter.h"
 #include "zip/ZipFile.h"
@@ -97,6 +98,7 @@ bool CRelease::CheckWritten() {
   std::vector<const CVersionFolder*> versions = {&m_current};
   for (const CVersionFolder& older : m_older) versions.push_back(&older);
   CServerCheck check;
+  if (m_options.signer) check.CheckSignatures(m_options.signer->GetPublicKey());
   const std::string shown = m_server.GetOutDir() + "/" + CServerFolder::kName;
   if (check.Run(m_server.GetScratch(), shown, versions, m_current.GetPrefix(), m_options.names)) {
     m_notes = check.GetNotes();
@@ -207,7 +209,7 @@ bool CRelease::WriteRecord() {
     return Fail(ServedPath(m_szRecordName) + ": cannot write");
   }
   m_written.push_back(m_szRecordName);
-  return true;
+  return Sign(m_szRecordName);
 }
 
 // The entries plus the record at the root, sorted by name.
@@ -232,6 +234,22 @@ bool CRelease::WriteArchive(const std::string& name, std::vector<Entry> entries)
     return Fail(ServedPath(name) + ": " + writer.GetError());
   }
   m_written.push_back(name);
+  return Sign(name);
+}
+
+// "<name>.sig" beside the file written, when the release is signed.
+bool CRelease::Sign(const std::string& name) {
+  if (!m_options.signer) return true;
+  unsigned char signature[RELEASE_SIGNATURE_SIZE];
+  std::string error;
+  if (!m_options.signer->SignFile(m_server.PathOf(name), signature, error)) return Fail(ServedPath(name) + ": " + error);
+  const std::string signatureName = name + RELEASE_SIGNATURE_SUFFIX;
+  CZipFile file;
+  if (!file.Open(m_server.PathOf(signatureName).c_str(), CZipFile::modeCreate) ||
+      !file.Write(signature, sizeof(signature)) || !file.Close()) {
+    return Fail(ServedPath(signatureName) + ": cannot write");
+  }
+  m_written.push_back(signatureName);
   return true;
 }
 

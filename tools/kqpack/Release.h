@@ -17,6 +17,10 @@
 // are too old. Before the folder is put in place, what was written is checked as
 // "kqpack verify" checks a server folder (ServerCheck.h).
 //
+// Given a signer, every file written gets "<file>.sig" beside it, the 64 bytes of its
+// signature (sign/ReleaseKey.h), written into the new folder before it is checked,
+// signatures included, and put in place.
+//
 // Archives are reproducible: entries sorted by name, each file with its own time and
 // attributes, the record with a fixed time. Files removed from the game since an older
 // version are not removed from players' folders; an archive can only add and replace.
@@ -31,6 +35,8 @@
 #include "ServerFolder.h"
 #include "VersionFolder.h"
 
+class CFileSigner;
+
 class CRelease {
  public:
   static const char kFullArchiveNumber[];  // "00000000", names the full archive
@@ -40,6 +46,7 @@ class CRelease {
   struct Options {
     int base = 0;          // the record's base number
     CNameCodePage names;   // the code page entry names are written in
+    const CFileSigner* signer = nullptr;  // signs every file written; none: unsigned
   };
 
   // Checks the folders, writes outDir/ClientPatchFiles_ZV and checks what it wrote as
@@ -75,6 +82,7 @@ class CRelease {
   bool ChangedEntries(const CVersionFolder& older, std::vector<Entry>& entries);
   bool WriteRecord();
   bool WriteArchive(const std::string& name, std::vector<Entry> entries);
+  bool Sign(const std::string& name);
   std::string ServedPath(const std::string& name) const;
 
   CVersionFolder m_current;

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "FolderWalk.h"
+#include "ReleaseSigner.h"
 #include "ZipWriter.h"
 #include "zip/ZipArchive.h"
 #include "zip/ZipFile.h"
@@ -107,6 +108,11 @@ void CServerCheck::Problem(const std::string& file, const std::string& entry, co
   m_problems.push_back(file + ": " + entry + ": " + reason);
 }
 
+void CServerCheck::CheckSignatures(const unsigned char key[RELEASE_KEY_SIZE]) {
+  std::memcpy(m_key, key, RELEASE_KEY_SIZE);
+  m_bCheckSignatures = true;
+}
+
 std::string CServerCheck::Shown(const std::string& name) const { return m_szShownAs + "/" + name; }
 
 std::string CServerCheck::Key(const std::string& folderName) const {
@@ -122,12 +128,17 @@ bool CServerCheck::Run(const std::string& folder, const std::string& shownAs,
   m_editions.clear();
   m_problems.clear();
   m_notes.clear();
+  m_topNames.clear();
   if (!ListEditions(prefix)) return false;
   for (auto& item : m_editions) {
     Edition& edition = item.second;
     CheckRecord(edition);
     CheckArchiveNames(edition);
     for (const auto& archive : edition.archives) CheckArchive(edition, archive.second);
+    if (m_bCheckSignatures) {
+      if (edition.recordPresent) CheckSignature(CVersionFolder::RecordName(edition.prefix));
+      for (const auto& archive : edition.archives) CheckSignature(archive.second);
+    }
     CheckChains(edition, versions);
   }
   for (const CVersionFolder* version : versions) {
@@ -147,12 +158,16 @@ bool CServerCheck::ListEditions(const std::string& prefix) {
   }
   for (const PackItem& item : walk.GetItems()) {
     const std::string& name = item.name;
-    if (item.isFolder || name.find('/') != std::string::npos || name.size() < kPrefixLength) continue;
+    const std::string top = item.isFolder && !name.empty() && name.back() == '/' ? name.substr(0, name.size() - 1) : name;
+    if (top.find('/') != std::string::npos) continue;
+    m_topNames.insert(top);
+    if (item.isFolder || name.size() < kPrefixLength) continue;
     const std::string edition = name.substr(0, kPrefixLength);
     if (!prefix.empty() && edition != prefix) continue;
     if (name.size() == kPrefixLength + std::strlen(kRecordSuffix) && EndsWith(name, kRecordSuffix)) {
       m_editions[edition].prefix = edition;
       m_editions[edition].hasRecord = true;
+      m_editions[edition].recordPresent = true;
     } else if (name.size() == kPrefixLength + kDigits + std::strlen(kArchiveSuffix) && EndsWith(name, kArchiveSuffix) &&
                AllDigits(name, kPrefixLength, kDigits)) {
       m_editions[edition].prefix = edition;
@@ -199,6 +214,37 @@ void CServerCheck::CheckRecord(Edition& edition) {
   edition.version = bytes.substr(0, kVersionLength);
   edition.number = std::stoi(bytes.substr(kPrefixLength, kDigits));
   edition.base = std::stoi(bytes.substr(kBaseOffset, kDigits));
+}
+
+// "<name>.sig" beside the file: exactly the 64 bytes of a signature that verifies
+// with the publisher's key over the file's bytes.
+void CServerCheck::CheckSignature(const std::string& name) {
+  const std::string signatureName = name + RELEASE_SIGNATURE_SUFFIX;
+  const std::string shown = Shown(signatureName);
+  if (!m_topNames.count(signatureName)) {
+    Problem(shown, "missing");
+    return;
+  }
+  std::string bytes;
+  if (!ReadWhole(m_szFolder + "/" + signatureName, RELEASE_SIGNATURE_SIZE + 1, bytes)) {
+    Problem(shown, "cannot read");
+    return;
+  }
+  if (bytes.size() != RELEASE_SIGNATURE_SIZE) {
+    Problem(shown, std::to_string(bytes.size()) + (bytes.size() > RELEASE_SIGNATURE_SIZE ? " or more" : "") +
+                       " bytes; a signature has " + std::to_string(RELEASE_SIGNATURE_SIZE));
+    return;
+  }
+  switch (CheckFileSignature(m_key, m_szFolder + "/" + name, reinterpret_cast<const unsigned char*>(bytes.data()))) {
+    case FileSignature::kValid:
+      break;
+    case FileSignature::kInvalid:
+      Problem(shown, "does not verify with the key");
+      break;
+    case FileSignature::kUnreadable:
+      Problem(Shown(name), "cannot read to check its signature");
+      break;
+  }
 }
 
 // The full archive is every client's fall-back; an archive named after a version the

@@ -14,22 +14,29 @@
 // apply (its own archive or the full one, packs as their "3DData/<pack>/" folders,
 // the record as version file, "KQAutoPatch.new" swapped in by the update finisher)
 // and compares the result with the current version folder byte for byte, naming the
-// first difference. The result is worked out from the folders and the archives
+// first difference. Given the publisher's public key, the record and every archive
+// must have beside them "<file>.sig", 64 bytes that verify with the key, as a
+// launcher built with that key requires. The result is worked out from the folders and the archives
 // without writing anything. Files that a newer version no longer has stay on the
 // players' machines (an archive cannot remove files): they are notes, not problems.
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "NameCodePage.h"
+#include "sign/ReleaseKey.h"
 #include "VersionFolder.h"
 
 class CZipArchive;
 
 class CServerCheck {
  public:
+  // Checks the signatures too, against this public key, from the next Run on.
+  void CheckSignatures(const unsigned char key[RELEASE_KEY_SIZE]);
+
   // folder: the folder that holds records and archives; shownAs: how problem lines
   // name it; prefix: only this edition when not empty; names: the code page that
   // version folders' names are stored in. True when no problem was found.
@@ -43,7 +50,8 @@ class CServerCheck {
  private:
   struct Edition {
     std::string prefix;
-    bool hasRecord = false;
+    bool hasRecord = false;  // present, and after CheckRecord usable
+    bool recordPresent = false;
     std::string record;  // the record's bytes, when it is usable
     std::string version;
     int number = 0;
@@ -67,6 +75,7 @@ class CServerCheck {
   void CheckArchiveNames(const Edition& edition);
   void CheckArchive(const Edition& edition, const std::string& name);
   void CheckEntryPlace(const std::string& archive, const std::string& entry);
+  void CheckSignature(const std::string& name);
   void CheckChains(const Edition& edition, const std::vector<const CVersionFolder*>& versions);
   void CheckChain(const Edition& edition, const CVersionFolder& older, const CVersionFolder& current);
   bool ApplyArchive(CZipArchive& zip, const CVersionFolder& older, Result& result, std::string& versionFile);
@@ -77,6 +86,9 @@ class CServerCheck {
   std::string m_szFolder;
   std::string m_szShownAs;
   CNameCodePage m_names;
+  bool m_bCheckSignatures = false;
+  unsigned char m_key[RELEASE_KEY_SIZE] = {};
+  std::set<std::string> m_topNames;  // the names of the files and folders at the top
   std::map<std::string, Edition> m_editions;
   std::vector<std::string> m_problems;
   std::vector<std::string> m_notes;

@@ -8,6 +8,7 @@
 
 #include "FolderWalk.h"
 #include "VersionFolder.h"
+#include "sign/ReleaseKey.h"
 #include "zip/ZipFile.h"
 #include "zip/ZipPlatform.h"
 
@@ -115,8 +116,14 @@ bool CServerFolder::Begin(const std::string& outDir, const std::string& prefix) 
 
 std::string CServerFolder::PathOf(const std::string& name) const { return m_szScratch + "/" + name; }
 
-// This edition's files: its record and its archives "<prefix>" + 8 digits + ".kqp".
-bool CServerFolder::BelongsToEdition(const std::string& name) const {
+// This edition's files: its record and its archives "<prefix>" + 8 digits + ".kqp",
+// and the signature "<file>.sig" of each.
+bool CServerFolder::BelongsToEdition(const std::string& fileName) const {
+  const std::string signature = RELEASE_SIGNATURE_SUFFIX;
+  std::string name = fileName;
+  if (name.size() > signature.size() && name.compare(name.size() - signature.size(), signature.size(), signature) == 0) {
+    name.resize(name.size() - signature.size());
+  }
   if (name == CVersionFolder::RecordName(m_szPrefix)) return true;
   const std::string extension = ".kqp";
   const size_t length = m_szPrefix.size() + 8 + extension.size();

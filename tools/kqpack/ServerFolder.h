@@ -4,7 +4,8 @@
 // failed release leaves the folder that was there before (or none) and no half
 // folder. A server folder may serve several editions: on replacing one, the files
 // that do not belong to this edition (its record and its "<prefix>NNNNNNNN.kqp"
-// archives) are carried over; this edition's old files go.
+// archives, and their ".sig" signatures) are carried over; this edition's old files
+// go, so no signature of an earlier release stays beside files it does not match.
 #pragma once
 
 #include <string>

@@ -3,6 +3,9 @@
 // them through the same reader the launcher uses, so what kqpack accepts is what a
 // player's launcher accepts. "release" writes a whole server folder from the
 // publisher's version folders (Release.h); "verify" checks one (ServerCheck.h).
+// "keygen" makes the publisher's signing key, "release --sign" signs every file it
+// writes and "verify --key" checks the signatures (ReleaseSigner.h); kqpack.exe only
+// checks them: the private key stays with the native tool on the publishing machine.
 //
 // Exit status: 0 on success, 1 when the work failed (with one line on stderr naming
 // the archive, the entry and the reason; verify: one line per problem), 2 for a wrong
@@ -24,6 +27,7 @@
 #include "FolderWalk.h"
 #include "ProgressLine.h"
 #include "Release.h"
+#include "ReleaseSigner.h"
 #include "ServerCheck.h"
 #include "ZipWriter.h"
 #include "zip/ZipArchive.h"
@@ -40,8 +44,9 @@ const size_t kBufferSize = 65536;
 
 const char kUsage[] =
     "usage: kqpack create ARCHIVE DIR [--plain] [--codepage N] | list ARCHIVE | extract ARCHIVE DEST"
-    " | test ARCHIVE | release OUT_DIR CURRENT_DIR [OLDER_DIR ...] [--base N] [--codepage N]"
-    " | verify SERVER_DIR [--from VERSION_DIR ...] [--codepage N] | help";
+    " | test ARCHIVE | keygen KEY_FILE"
+    " | release OUT_DIR CURRENT_DIR [OLDER_DIR ...] [--base N] [--codepage N] [--sign KEY_FILE]"
+    " | verify SERVER_DIR [--from VERSION_DIR ...] [--codepage N] [--key HEX] | help";
 
 const char kHelp[] =
     "usage:\n"
@@ -50,9 +55,10 @@ const char kHelp[] =
     "  kqpack list ARCHIVE                   size and name of every entry\n"
     "  kqpack extract ARCHIVE DEST           unpack as the launcher does\n"
     "  kqpack test ARCHIVE                   read every entry and check its CRC\n"
+    "  kqpack keygen KEY_FILE                make a signing key (native kqpack only)\n"
     "  kqpack release OUT_DIR CURRENT_DIR [OLDER_DIR ...] [--base N] [--codepage N]\n"
-    "                                        write the server folder OUT_DIR/ClientPatchFiles_ZV\n"
-    "  kqpack verify SERVER_DIR [--from VERSION_DIR ...] [--codepage N]\n"
+    "                 [--sign KEY_FILE]      write the server folder OUT_DIR/ClientPatchFiles_ZV\n"
+    "  kqpack verify SERVER_DIR [--from VERSION_DIR ...] [--codepage N] [--key HEX]\n"
     "                                        check a server folder as the launcher will see it\n"
     "  kqpack help, kqpack --help            this text\n"
     "\n"
@@ -97,7 +103,22 @@ const char kHelp[] =
     "launcher would patch them, packs as their 3DData/<pack>/ folders, and the result is\n"
     "compared with the current version folder byte for byte; files that the current\n"
     "version no longer has stay on players' machines and are noted on stdout.\n"
-    "Exit status 0 when everything holds; otherwise one line per problem on stderr and 1.\n";
+    "Exit status 0 when everything holds; otherwise one line per problem on stderr and 1.\n"
+    "\n"
+    "Signatures: a launcher built with the publisher's public key (the CMake setting\n"
+    "KQ_RELEASE_PUBLIC_KEY) uses a record or an archive only when the file <name>.sig\n"
+    "beside it holds a signature that verifies with that key: ECDSA P-256 over the\n"
+    "SHA-256 of the file's bytes, 64 bytes, r then s, each 32 bytes big-endian.\n"
+    "keygen writes a new private key to KEY_FILE as PEM, readable by its owner only (an\n"
+    "existing file is never replaced), and prints the public key: 128 hexadecimal digits,\n"
+    "X then Y. Keep KEY_FILE safe: whoever has it can sign releases every launcher runs.\n"
+    "release --sign KEY_FILE writes <name>.sig beside the record and every archive, and\n"
+    "checks them with the key's public half before the folder is put in place; KEY_FILE\n"
+    "must hold an unencrypted P-256 private key in PEM form (kqpack keygen's, or\n"
+    "openssl's \"genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256\").\n"
+    "verify --key HEX also checks, for every record and archive, that its .sig exists, has\n"
+    "64 bytes and verifies with the public key HEX; without --key signatures are not read.\n"
+    "kqpack.exe checks signatures; keygen and release --sign are the native kqpack's.\n";
 
 // A wrong command line: one line on stderr.
 int UsageError(const std::string& reason) {
@@ -123,6 +144,9 @@ struct Arguments {
   int base = 0;
   bool fromGiven = false;
   std::vector<std::string> from;
+  std::string signKeyFile;  // --sign: the private key's PEM file
+  bool keyGiven = false;    // --key: the public key that signatures must verify with
+  unsigned char key[RELEASE_KEY_SIZE] = {};
   std::string error;  // empty when the command line is right
 };
 
@@ -135,7 +159,8 @@ bool ParseNumber(const std::string& text, int digits, int& value) {
   return true;
 }
 
-// Reads the options that allowed lists ("--plain", "--codepage", "--base", "--from").
+// Reads the options that allowed lists ("--plain", "--codepage", "--base", "--from",
+// "--sign", "--key").
 Arguments ParseArguments(const std::vector<std::string>& args, const std::vector<std::string>& allowed) {
   Arguments parsed;
   auto takes = [&](const std::string& option) {
@@ -151,6 +176,20 @@ Arguments ParseArguments(const std::vector<std::string>& args, const std::vector
       parsed.scrambled = false;
     } else if (arg == "--from") {
       parsed.fromGiven = true;
+    } else if (arg == "--sign") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        parsed.error = "--sign needs the key file";
+      } else {
+        parsed.signKeyFile = args[++i];
+      }
+    } else if (arg == "--key") {
+      if (i + 1 >= args.size()) {
+        parsed.error = "--key needs the public key (128 hexadecimal digits)";
+      } else if (!ParseReleaseKey(args[++i].c_str(), parsed.key)) {
+        parsed.error = "--key " + args[i] + ": not a public key of 128 hexadecimal digits";
+      } else {
+        parsed.keyGiven = true;
+      }
     } else if (i + 1 >= args.size()) {
       parsed.error = arg + " needs a number";
     } else {
@@ -172,11 +211,52 @@ Arguments ParseArguments(const std::vector<std::string>& args, const std::vector
   return parsed;
 }
 
+#ifdef _WIN32
+// Signing needs the private key, which only the native kqpack reads.
+int SignedNatively(const std::string& command) {
+  std::fprintf(stderr, "kqpack: %s: signing is done by the native kqpack; kqpack.exe only checks signatures (verify --key)\n",
+               command.c_str());
+  return kExitUsage;
+}
+#endif
+
+int Keygen(const std::string& keyFile) {
+#ifdef _WIN32
+  (void)keyFile;
+  return SignedNatively("keygen");
+#else
+  unsigned char publicKey[RELEASE_KEY_SIZE];
+  std::string error;
+  if (!CReleaseSigner::GenerateKey(keyFile, publicKey, error)) {
+    std::fprintf(stderr, "kqpack: %s\n", error.c_str());
+    return kExitFailed;
+  }
+  char hex[2 * RELEASE_KEY_SIZE + 1];
+  FormatReleaseKey(publicKey, hex);
+  std::printf("%s\n", hex);
+  return kExitOk;
+#endif
+}
+
 int Release(const Arguments& arguments) {
   CRelease release;
   CRelease::Options options;
   options.base = arguments.base;
   options.names = arguments.names;
+#ifdef _WIN32
+  if (!arguments.signKeyFile.empty()) return SignedNatively("release --sign");
+#else
+  // The key is read before anything is written: a wrong key changes nothing.
+  CReleaseSigner signer;
+  std::string keyError;
+  if (!arguments.signKeyFile.empty()) {
+    if (!signer.Load(arguments.signKeyFile, keyError)) {
+      std::fprintf(stderr, "kqpack: %s\n", keyError.c_str());
+      return kExitFailed;
+    }
+    options.signer = &signer;
+  }
+#endif
   const std::vector<std::string>& plain = arguments.plain;
   if (!release.Run(plain[0], plain[1], std::vector<std::string>(plain.begin() + 2, plain.end()), options)) {
     std::fprintf(stderr, "kqpack: %s\n", release.GetError().c_str());
@@ -211,6 +291,7 @@ int Verify(const Arguments& arguments) {
     loaded.push_back(&versions[i]);
   }
   CServerCheck check;
+  if (arguments.keyGiven) check.CheckSignatures(arguments.key);
   const bool ok = check.Run(folder, folder, loaded, "", arguments.names);
   for (const std::string& note : check.GetNotes()) std::printf("note: %s\n", note.c_str());
   for (const std::string& problem : check.GetProblems()) std::fprintf(stderr, "kqpack: %s\n", problem.c_str());
@@ -354,11 +435,14 @@ int RunCommand(const std::vector<std::string>& args) {
       if (command == "test") return Test(parsed.plain[0]);
       return Extract(parsed.plain[0], parsed.plain[1]);
     }
+  } else if (command == "keygen") {
+    parsed = ParseArguments(args, {});
+    if (parsed.error.empty() && parsed.plain.size() == 1) return Keygen(parsed.plain[0]);
   } else if (command == "release") {
-    parsed = ParseArguments(args, {"--base", "--codepage"});
+    parsed = ParseArguments(args, {"--base", "--codepage", "--sign"});
     if (parsed.error.empty() && parsed.plain.size() >= 2) return Release(parsed);
   } else if (command == "verify") {
-    parsed = ParseArguments(args, {"--from", "--codepage"});
+    parsed = ParseArguments(args, {"--from", "--codepage", "--key"});
     if (parsed.error.empty() && parsed.plain.size() == 1) return Verify(parsed);
   } else if ((command == "help" || command == "--help") && args.size() == 1) {
     return Help();
