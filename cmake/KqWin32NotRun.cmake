@@ -20,35 +20,34 @@ set(KQ_WIN32_NOT_RUN
   # 85 kill points, each a 32-bit process start or two: about 11 minutes here. The
   # extraction and timed kills of the same program still run.
   "patch_crash_consistency_test:CrashConsistency.AKillDuringPackFoldingIsRepairedByTheNextRun|time"
-  # Fail on win32 only and not yet diagnosed. The window programs fail in the whole
-  # suite's run (a window that cannot be created, then "wine client error"), while a
-  # plain 32-bit program that starts a thread and then makes windows works in a fresh
-  # prefix; the image case dies after its probe's std::system and its skip.
-  "skin_tga:ForeignTgaFiles.DecodeAsImageMagickReadsThem|not yet diagnosed"
-  "skin7_htmlview_nocontrol|not yet diagnosed (windows)"
-  "skin7_htmlview_served|not yet diagnosed (windows)"
-  "skin7_windows|not yet diagnosed (windows)"
-  "skin7_comboview|not yet diagnosed (windows)"
-  "skin_windows|not yet diagnosed (windows)"
-  "skin_view|not yet diagnosed (windows)"
-  "ui_framework|not yet diagnosed (windows)"
-  "ui_real_input|not yet diagnosed (windows)"
-  "finisher_test|not yet diagnosed (windows)"
-  "launcher_window|not yet diagnosed (windows)"
-  "launcher_e2e_patch_and_start|not yet diagnosed (windows)"
-  "launcher_e2e_enter_during_patching|not yet diagnosed (windows)"
-  "launcher_e2e_escape_during_download|not yet diagnosed (windows)"
-  "launcher_e2e_error_codes|not yet diagnosed (windows)"
-  "launcher_e2e_posted_errors|not yet diagnosed (windows)"
-  "launcher_e2e_second_instance|not yet diagnosed (windows)"
-  "launcher_e2e_four_folders|not yet diagnosed (windows)"
-  "launcher_e2e_missing_language|not yet diagnosed (windows)"
-  "launcher_e2e_broken_skin|not yet diagnosed (windows)"
-  "launcher_e2e_self_update|not yet diagnosed (windows)"
-  "launcher_e2e_escape_during_authpatch|not yet diagnosed (windows)"
-  "launcher_e2e_escape_during_record_stall|not yet diagnosed (windows)"
-  "launcher_e2e_finisher_after_error_box|not yet diagnosed (windows)"
-  "launcher_e2e_graphics_module_update|not yet diagnosed (windows)"
+  # An exception on a thread that has started a thread ends the process. GoogleTest
+  # (whose main thread has started its watcher thread) reports every failure and skip
+  # through OutputDebugString, which raises one: these cases skip under Wine, and the
+  # report of the skip ends the program.
+  "skin_tga:ForeignTgaFiles.DecodeAsImageMagickReadsThem|emulation: tests/emulation/exception_after_thread.c (the skip's report)"
+  "skin7_htmlview_nocontrol:SkinHtmlViewTest.KeysSentToTheBrowserControlNeverReachIt|emulation: tests/emulation/exception_after_thread.c (the skip's report)"
+  # With the browser control's modules present (and only then) the process ends in
+  # the second case, "qemu: uncaught target signal 11" with no Wine exception traced
+  # before it: the control's failed navigation to the closed port, after the test's
+  # worker thread. Without the control all cases pass; the same navigation passes in
+  # skin7_windows, which starts no worker; each case alone passes its checks (the
+  # process still ends that way afterwards). The same end as the reproducers' after
+  # a thread start, not yet reduced to a program of its own.
+  "launcher_window|emulation (not reduced): a failed browser navigation after a thread start, see tests/emulation/exception_after_thread.c"
+  # The scenario must see the download under way: 3 MB at 1 MB/s, while each kqdrive
+  # call takes 5 to 10 s here. It failed after 348 s ("no download text").
+  "launcher_e2e_enter_during_patching|time (348 s, and it cannot see its 3 s download window)"
+  # The scenarios run one at a time; here each takes 25 to 160 s (-j2, whole suite),
+  # about 13 minutes together. The main path and the cheap ones stay (about 150 s);
+  # these, measured in that run, are left out for the test command's time budget.
+  "launcher_e2e_error_codes|time (156 s, once failed after 45 s: the download error's box not found)"
+  "launcher_e2e_finisher_after_error_box|time (110 s)"
+  "launcher_e2e_posted_errors|time (101 s)"
+  "launcher_e2e_four_folders|time (94 s)"
+  "launcher_e2e_self_update|time (52 s)"
+  "launcher_e2e_graphics_module_update|time (50 s)"
+  "launcher_e2e_second_instance|time (45 s)"
+  "launcher_e2e_missing_language|time (42 s)"
 )
 
 function(kq_apply_win32_not_run test)
