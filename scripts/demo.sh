@@ -94,6 +94,14 @@ python3 tests/servers/servers.py start "$state" --nginx-port "$port" --limit-rat
 rm -rf "$state/www/ClientPatchFiles_ZV"
 cp -r "$out/release/ClientPatchFiles_ZV" "$state/www/"
 
+# The display comes before the first Windows program of the Wine session: a session
+# started without one gives its later windows none either.
+if [ -z "${DISPLAY:-}" ]; then
+  source scripts/xvfb.sh
+  start_xvfb
+  echo "== no display: the launcher shows on a private Xvfb server ($DISPLAY)"
+fi
+
 echo "== a tampered archive: kqpatch built with the key refuses it, and the folder stays at 100"
 served="$state/www/ClientPatchFiles_ZV/KQZV00000100.kqp"
 cp "$served" "$out/KQZV00000100.kqp.good"
@@ -113,11 +121,6 @@ cp "$out/KQZV00000100.kqp.good" "$served"
 echo "   the archive is restored"
 cp "$signed/bin/loopback/KQAutoPatch.exe" "$game/"
 
-if [ -z "${DISPLAY:-}" ]; then
-  source scripts/xvfb.sh
-  start_xvfb
-  echo "== no display: the launcher shows on a private Xvfb server ($DISPLAY)"
-fi
 
 drive() { "$run" "$bin/kqdrive.exe" "$@" | tr -d '\r'; }
 # Saves the launcher window as NAME.png.
