@@ -121,6 +121,20 @@ Outcome RunKqpack(const std::vector<std::string>& args) {
   return outcome;
 }
 
+// Runs kqpack and expects it to refuse: the exit status, one stderr line matching
+// error, nothing on stdout, and the current folder as it was.
+void ExpectRefusedAsItWas(const std::vector<std::string>& args, int status, const std::string& error) {
+  const FileMap before = ReadFolder(".");
+  Outcome run = RunKqpack(args);
+  EXPECT_EQ(run.status, status);
+  EXPECT_TRUE(std::regex_match(run.err, std::regex(error + "\n"))) << run.err;
+  EXPECT_EQ(run.out, "");
+  FileMap after = ReadFolder(".");
+  after.erase("kqpack.out");
+  after.erase("kqpack.err");
+  EXPECT_EQ(after, before);
+}
+
 // A fresh folder below the test's working folder, made current while it lives and
 // kept for a look only when the test failed.
 class Scratch {
@@ -402,17 +416,9 @@ TEST(KqpackRelease, RefusesWithOneLineAndChangesNothing) {
     MakeVersions();
     WriteFiles(fs::path("out") / kServer, {{kRecord, "KQZV00000002 00000000"}, {"KQZV00000001.kqp", "earlier"}});
     c.setup();
-    const FileMap before = ReadFolder(".");
     std::vector<std::string> args = {"release"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    Outcome run = RunKqpack(args);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(std::regex_match(run.err, std::regex(c.error + "\n"))) << run.err;
-    EXPECT_EQ(run.out, "");
-    FileMap after = ReadFolder(".");
-    after.erase("kqpack.out");
-    after.erase("kqpack.err");
-    EXPECT_EQ(after, before);
+    ExpectRefusedAsItWas(args, 1, c.error);
   }
 }
 
@@ -840,15 +846,7 @@ TEST(KqpackSign, KeygenRefusesWithOneLineAndChangesNothing) {
     SCOPED_TRACE(c.name);
     Scratch scratch("keygen refuses " + c.name);
     c.setup();
-    const FileMap before = ReadFolder(".");
-    Outcome run = RunKqpack(c.args);
-    EXPECT_EQ(run.status, c.status);
-    EXPECT_TRUE(std::regex_match(run.err, std::regex(c.error + "\n"))) << run.err;
-    EXPECT_EQ(run.out, "");
-    FileMap after = ReadFolder(".");
-    after.erase("kqpack.out");
-    after.erase("kqpack.err");
-    EXPECT_EQ(after, before);
+    ExpectRefusedAsItWas(c.args, c.status, c.error);
   }
 }
 
