@@ -14,7 +14,7 @@ set(KQ_WIN32_NOT_RUN
   # fault server from new threads while the engine's requests go on, or (the loader's
   # table) run one transfer thread after another beside GoogleTest's watcher thread.
   "net_loader_test|emulation: tests/emulation/socket_after_thread.c"
-  "patch_worker_test:PatcherScenarios.EveryErrorCodeFromARealRun|emulation: tests/emulation/socket_after_thread.c (during)"
+  "patch_worker_test:PatcherScenarios.AReconnectionFailsAfterAHeldRecordRequest|emulation: tests/emulation/socket_after_thread.c (during)"
   "patch_cancel_test:PatcherCancel.WhileTheServerHoldsTheRecordRequest|emulation: tests/emulation/socket_after_thread.c (during)"
   "patch_cancel_test:PatcherCancel.DuringAPauseBetweenRecordRequests|emulation: tests/emulation/socket_after_thread.c (during)"
   # 85 kill points, each a 32-bit process start or two: about 11 minutes here. The
