@@ -22,10 +22,10 @@ set(KQ_WIN32_NOT_RUN
   "patch_crash_consistency_test:CrashConsistency.AKillDuringPackFoldingIsRepairedByTheNextRun|time"
   # An exception on a thread that has started a thread ends the process. GoogleTest
   # (whose main thread has started its watcher thread) reports every failure and skip
-  # through OutputDebugString, which raises one: these cases skip under Wine, and the
-  # report of the skip ends the program.
+  # through OutputDebugString, which raises one: this case skips under Wine (as does
+  # one of skin7_htmlview_nocontrol, which is out below), and the report of the skip
+  # ends the program.
   "skin_tga:ForeignTgaFiles.DecodeAsImageMagickReadsThem|emulation: tests/emulation/exception_after_thread.c (the skip's report)"
-  "skin7_htmlview_nocontrol:SkinHtmlViewTest.KeysSentToTheBrowserControlNeverReachIt|emulation: tests/emulation/exception_after_thread.c (the skip's report)"
   # With the browser control's modules present (and only then) the process ends in
   # the second case, "qemu: uncaught target signal 11" with no Wine exception traced
   # before it: the control's failed navigation to the closed port, after the test's
@@ -34,6 +34,26 @@ set(KQ_WIN32_NOT_RUN
   # process still ends that way afterwards). The same end as the reproducers' after
   # a thread start, not yet reduced to a program of its own.
   "launcher_window|emulation (not reduced): a failed browser navigation after a thread start, see tests/emulation/exception_after_thread.c"
+  # Window programs hang now and then in the whole suite: skin_windows, which passed in
+  # 5 s in an earlier whole-suite run, stopped there with all four of its threads
+  # blocked reading from the wine server, for more than 11 minutes, until it was
+  # ended; not reduced to a program of its own yet. A test command that a hang can
+  # stop cannot guard a release, so the window programs stay out here; each passed in
+  # one whole-suite run (seconds after the name).
+  "ui_framework|emulation (not reduced): window programs hang now and then (23 s when not)"
+  "ui_real_input|emulation (not reduced): window programs hang now and then (38 s when not)"
+  "finisher_test|emulation (not reduced): window programs hang now and then (133 s when not)"
+  "skin_windows|emulation (not reduced): hung for over 11 minutes in the whole suite (5 s when not)"
+  "skin_view|emulation (not reduced): window programs hang now and then (25 s when not)"
+  "skin7_windows|emulation (not reduced): window programs hang now and then (42 s when not)"
+  "skin7_comboview|emulation (not reduced): window programs hang now and then (57 s when not)"
+  "skin7_htmlview_served|emulation (not reduced): window programs hang now and then (6 s when not)"
+  "skin7_htmlview_nocontrol|emulation (not reduced): window programs hang now and then (24 s when not)"
+  "launcher_e2e_patch_and_start|emulation (not reduced): window programs hang now and then (32 s when not)"
+  "launcher_e2e_escape_during_download|emulation (not reduced): window programs hang now and then (27 s when not)"
+  "launcher_e2e_broken_skin|emulation (not reduced): window programs hang now and then (33 s when not)"
+  "launcher_e2e_escape_during_authpatch|emulation (not reduced): window programs hang now and then (27 s when not)"
+  "launcher_e2e_escape_during_record_stall|emulation (not reduced): window programs hang now and then (25 s when not)"
   # The scenario must see the download under way: 3 MB at 1 MB/s, while each kqdrive
   # call takes 5 to 10 s here. It failed after 348 s ("no download text").
   "launcher_e2e_enter_during_patching|time (348 s, and it cannot see its 3 s download window)"
@@ -54,6 +74,9 @@ function(kq_apply_win32_not_run test)
   if(NOT WIN32 OR NOT CMAKE_SIZEOF_VOID_P EQUAL 4 OR NOT KQ_RUN_TESTS)
     return()
   endif()
+  # A hang under the emulation fails its test after 15 minutes instead of stopping the
+  # whole run (a test may set a shorter limit after this).
+  set_tests_properties(${test} PROPERTIES TIMEOUT 900)
   set(cases "")
   foreach(entry IN LISTS KQ_WIN32_NOT_RUN)
     string(FIND "${entry}" "|" bar)
