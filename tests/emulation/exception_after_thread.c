@@ -15,7 +15,8 @@
    Bad file descriptor" (several times), or "qemu: uncaught target signal 11". Wine
    leaves an exit status of 0 either way, so the last line is the verdict. It is the
    socket limit's shape (socket_after_thread.c): a thread that has started a thread
-   loses the state Wine needs when the emulation hands control back to it. */
+   loses the state Wine needs when the emulation hands control back to it.
+   identity_after_thread.c shows why. */
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>

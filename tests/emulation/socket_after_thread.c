@@ -17,7 +17,8 @@
    "qemu: uncaught target signal 11". It does not matter whether the started thread
    still runs or has ended, or whether it touches sockets at all. With "during" the
    second thread's transfer breaks the same way or stops: a thread start elsewhere
-   in the process breaks a transfer that is going on. */
+   in the process breaks a transfer that is going on.
+   identity_after_thread.c shows why. */
 #include <winsock2.h>
 #include <windows.h>
 #include <stdio.h>
