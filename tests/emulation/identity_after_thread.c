@@ -19,9 +19,8 @@
    it) takes the newest thread's base, so the handler runs on the block of the
    thread it started, or of one that has ended. The other programs here
    show what follows: an exception on such a thread (exception_after_thread.c), socket
-   work (socket_after_thread.c). A window test that hung or ended this way (skin_windows,
-   traced with WINEDEBUG=+seh) reported an exception on its main thread's stack under
-   the id and stack limits of the driver thread it had started and that had ended. */
+   work (socket_after_thread.c). A window test that ended or hung this way
+   (skin_windows) showed, traced, a thread running on its driver thread's block. */
 /* NtCurrentTeb's inline read of the segment register looks like an array read to GCC. */
 #pragma GCC diagnostic ignored "-Warray-bounds"
 #include <windows.h>
