@@ -6,6 +6,7 @@
 // thread at once, and the program ended or hung. So the main thread's watcher starts
 // here, before the first test, and the tests begin once every thread of the process
 // runs (each thread that runs has passed the program's thread-attach callback).
+// Linked only into such window programs (kq_watcher_first in cmake/KqTesting.cmake).
 #include <windows.h>
 
 #include <tlhelp32.h>
